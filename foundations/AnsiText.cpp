@@ -1,0 +1,106 @@
+#include "foundations/AnsiText.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace dovra {
+
+namespace {
+
+constexpr int MaxWidth = 32767;
+
+bool IsTrailByte(unsigned char b) {
+    return (b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A) || (b >= 0x81 && b <= 0xFE);
+}
+
+void RequireCount(int n, const char* what) {
+    if (n < 0) {
+        throw std::invalid_argument(std::string(what) + " must not be negative");
+    }
+}
+
+// Bytes [from, to) of s, with a space in place of each half of a character that the cut splits.
+std::string CutBytes(std::string_view s, size_t from, size_t to) {
+    if (from >= to) {
+        return {};
+    }
+    std::string out(s.substr(from, to - from));
+    size_t i = 0;
+    while (i < s.size() && i < to) {
+        size_t unit = Cp949CharLength(s, i);
+        if (unit == 2) {
+            if (i < from && i + 1 >= from && i + 1 < to) {
+                out[i + 1 - from] = ' ';
+            }
+            if (i >= from && i + 1 >= to) {
+                out[i - from] = ' ';
+            }
+        }
+        i += unit;
+    }
+    return out;
+}
+
+} // namespace
+
+bool IsCp949LeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// A stray lead byte stands alone, so it never swallows the space or digit that follows it.
+size_t Cp949CharLength(std::string_view s, size_t at) {
+    auto b = static_cast<unsigned char>(s[at]);
+    if (IsCp949LeadByte(b) && at + 1 < s.size() && IsTrailByte(static_cast<unsigned char>(s[at + 1]))) {
+        return 2;
+    }
+    return 1;
+}
+
+int AnsiLen(std::string_view s) {
+    return static_cast<int>(s.size());
+}
+
+std::string AnsiLeft(std::string_view s, int n) {
+    RequireCount(n, "AnsiLeft count");
+    return CutBytes(s, 0, std::min(s.size(), static_cast<size_t>(n)));
+}
+
+std::string AnsiRight(std::string_view s, int n) {
+    RequireCount(n, "AnsiRight count");
+    size_t take = std::min(s.size(), static_cast<size_t>(n));
+    return CutBytes(s, s.size() - take, s.size());
+}
+
+std::string AnsiMid(std::string_view s, int start, int length) {
+    if (start < 1) {
+        throw std::invalid_argument("AnsiMid start must be 1 or more");
+    }
+    RequireCount(length, "AnsiMid length");
+    size_t from = static_cast<size_t>(start) - 1;
+    if (from >= s.size()) {
+        return {};
+    }
+    return CutBytes(s, from, std::min(s.size(), from + static_cast<size_t>(length)));
+}
+
+std::string PadField(std::string_view value, bool numeric, int width) {
+    RequireCount(width, "PadField width");
+    if (width >= MaxWidth) {
+        throw std::invalid_argument("PadField width must be below 32767");
+    }
+    std::string fill(static_cast<size_t>(width) + 1, numeric ? '0' : ' ');
+    if (numeric) {
+        return AnsiRight(fill + std::string(value), width);
+    }
+    return AnsiLeft(std::string(value) + fill, width);
+}
+
+int CharCount(std::string_view s) {
+    int count = 0;
+    for (size_t i = 0; i < s.size(); i += Cp949CharLength(s, i)) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace dovra

@@ -1,0 +1,157 @@
+#include "transport/Envelope.h"
+
+#include "foundations/AnsiText.h"
+#include "foundations/Cp949.h"
+#include "foundations/TransactionLog.h"
+
+#include <algorithm>
+
+namespace dovra {
+
+namespace {
+
+constexpr int PrefixWidth = 4;
+constexpr int MinCipher = 100;
+constexpr int MaxCipher = 999;
+
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && s.back() == ' ') {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+bool AllDigits(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+const char* DescribeEnvelopeError(EnvelopeError error) {
+    switch (error) {
+    case EnvelopeError::None:
+        return "no error";
+    case EnvelopeError::LibraryNotLoaded:
+        return "the cipher library is not loaded";
+    case EnvelopeError::EncryptFailed:
+        return "the cipher library could not encrypt the telegram";
+    case EnvelopeError::CipherOutOfRange:
+        return "the cipher text does not fit a 4-character length prefix";
+    case EnvelopeError::MalformedPrefix:
+        return "the length prefix is not a count of 1 to 999";
+    case EnvelopeError::DecryptFailed:
+        return "the cipher library could not decrypt the telegram";
+    }
+    return "unknown error";
+}
+
+std::string LengthPrefix(int count) {
+    return "0" + std::to_string(count);
+}
+
+std::string FramePlainRequest(std::string_view telegramBuffer) {
+    return LengthPrefix(CharCount(telegramBuffer)) + std::string(telegramBuffer);
+}
+
+std::string FramePlainAnswer(std::string_view telegram) {
+    return LengthPrefix(AnsiLen(telegram)) + std::string(telegram);
+}
+
+EnvelopeError EncryptToWire(const CipherLibrary& cipher, const std::string& plain, int bufferSize,
+                            std::string& wire) {
+    if (!cipher.IsLoaded()) {
+        return EnvelopeError::LibraryNotLoaded;
+    }
+    std::string out(static_cast<size_t>(bufferSize), ' ');
+    if (cipher.Encrypt(plain, out) != 0) {
+        return EnvelopeError::EncryptFailed;
+    }
+    std::string_view trimmed = TrimSpaces(out);
+    if (trimmed.empty()) {
+        return EnvelopeError::EncryptFailed;
+    }
+    std::string_view text = trimmed.substr(0, trimmed.size() - 1);
+    if (static_cast<int>(text.size()) < MinCipher || static_cast<int>(text.size()) > MaxCipher) {
+        return EnvelopeError::CipherOutOfRange;
+    }
+    wire = LengthPrefix(static_cast<int>(text.size())) + std::string(text);
+    return EnvelopeError::None;
+}
+
+EnvelopeError DecryptToBuffer(const CipherLibrary& cipher, const std::string& cipherText, int bufferSize,
+                              std::string& decrypted) {
+    if (!cipher.IsLoaded()) {
+        return EnvelopeError::LibraryNotLoaded;
+    }
+    std::string out(static_cast<size_t>(bufferSize), ' ');
+    if (cipher.Decrypt(cipherText, out) != 0) {
+        return EnvelopeError::DecryptFailed;
+    }
+    decrypted = std::move(out);
+    return EnvelopeError::None;
+}
+
+SealedRequest SealRequest(const Exchange& exchange, std::string_view telegramBuffer,
+                          const EnvelopeContext& context) {
+    SealedRequest sealed;
+    std::string plain = FramePlainRequest(telegramBuffer);
+    sealed.error = EncryptToWire(context.cipher, plain, exchange.encryptBuffer, sealed.wire);
+    if (sealed.error != EnvelopeError::None) {
+        return sealed;
+    }
+    size_t prefix = plain.size() - telegramBuffer.size();
+    size_t from = std::min(plain.size(), prefix + static_cast<size_t>(exchange.hiddenFrom));
+    size_t width = std::min(plain.size() - from, static_cast<size_t>(exchange.hiddenWidth));
+    sealed.plain = plain.replace(from, width, width, '*');
+    sealed.logged = LogTelegram(exchange.logTag, sealed.plain, context.clock, context.logFolder);
+    return sealed;
+}
+
+OpenedAnswer OpenAnswer(const Exchange& exchange, const std::string& cipherText,
+                        const EnvelopeContext& context) {
+    OpenedAnswer opened;
+    opened.error = DecryptToBuffer(context.cipher, cipherText, exchange.decryptBuffer, opened.decrypted);
+    // The cipher text itself is never logged; a failure leaves a trace of its size only.
+    std::string line =
+        opened.error == EnvelopeError::None
+            ? opened.decrypted
+            : Utf8ToCp949("복호화 실패: 암호문 " + std::to_string(cipherText.size()) + "바이트");
+    opened.logged = LogTelegram("[ Resp ", line, context.clock, context.logFolder);
+    return opened;
+}
+
+TelegramAssembler::Status TelegramAssembler::Feed(std::string_view bytes) {
+    if (status_ != Status::Incomplete) {
+        return status_;
+    }
+    // Spaces before the prefix are trimmed away, as the sender's trim would.
+    if (received_.empty()) {
+        bytes = bytes.substr(std::min(bytes.size(), bytes.find_first_not_of(' ')));
+    }
+    received_.append(bytes);
+    if (received_.size() < PrefixWidth) {
+        return status_;
+    }
+    std::string_view prefix(received_.data(), PrefixWidth);
+    int count = AllDigits(prefix) ? std::stoi(std::string(prefix)) : 0;
+    if (count < 1 || count > MaxCipher) {
+        return status_ = Status::Malformed;
+    }
+    if (received_.size() < PrefixWidth + static_cast<size_t>(count)) {
+        return status_;
+    }
+    cipher_ = received_.substr(PrefixWidth, static_cast<size_t>(count));
+    received_.clear();
+    return status_ = Status::Complete;
+}
+
+void TelegramAssembler::Reset() {
+    received_.clear();
+    cipher_.clear();
+    status_ = Status::Incomplete;
+}
+
+} // namespace dovra

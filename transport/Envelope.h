@@ -1,0 +1,100 @@
+#pragma once
+
+#include "foundations/Clock.h"
+#include "transport/CipherLibrary.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace dovra {
+
+// What differs between the exchanges: the log tag, the cipher library's buffer sizes, and the body
+// bytes the log must not show (the login's authentication number).
+struct Exchange {
+    std::string_view logTag;
+    int encryptBuffer;
+    int decryptBuffer;
+    int hiddenFrom = 0; // 0-based in the body
+    int hiddenWidth = 0;
+};
+
+inline constexpr Exchange LoginExchange{"[ Send ", 5000, 4000, 51, 149};
+inline constexpr Exchange CardReaderLookupExchange{"[ Serc ", 2000, 2000};
+inline constexpr Exchange ManualLookupExchange{"[ Serc ", 2000, 2000};
+inline constexpr Exchange TransactionExchange{"[ Send ", 2000, 2000};
+inline constexpr Exchange AutoCancelExchange{"[ Send ", 2000, 2000};
+
+enum class EnvelopeError {
+    None,
+    LibraryNotLoaded,
+    EncryptFailed,    // the library refused or wrote nothing usable
+    CipherOutOfRange, // not 100 to 999 bytes: the 4-character prefix could not carry it
+    MalformedPrefix,  // an answer whose first 4 characters are not a count of 1 to 999
+    DecryptFailed,    // the library refused the cipher text
+};
+
+const char* DescribeEnvelopeError(EnvelopeError error);
+
+struct EnvelopeContext {
+    const CipherLibrary& cipher;
+    const Clock& clock;
+    std::filesystem::path logFolder;
+};
+
+// "0" + decimal count with no further fill: 352 gives 0352, 99 gives 099, 1024 gives 01024.
+std::string LengthPrefix(int count);
+
+// A request's inner prefix counts characters (a Hangul syllable once); an answer's counts bytes.
+std::string FramePlainRequest(std::string_view telegramBuffer);
+std::string FramePlainAnswer(std::string_view telegram);
+
+// Encrypts into a buffer of bufferSize spaces, trims it, drops the library's terminating byte and puts
+// the cipher-length prefix in front. Nothing is returned in wire unless it is fit to send.
+EnvelopeError EncryptToWire(const CipherLibrary& cipher, const std::string& plain, int bufferSize,
+                            std::string& wire);
+
+// Decrypts into a buffer of bufferSize spaces and returns the whole buffer, untrimmed.
+EnvelopeError DecryptToBuffer(const CipherLibrary& cipher, const std::string& cipherText, int bufferSize,
+                              std::string& decrypted);
+
+struct SealedRequest {
+    EnvelopeError error = EnvelopeError::None;
+    std::string plain; // what the log shows, hidden bytes aside
+    std::string wire;  // what goes on the socket
+    bool logged = false;
+};
+
+// Frames, encrypts and logs one request. Only a telegram that can be sent is logged, so the day's log
+// never shows a request that did not leave the counter.
+SealedRequest SealRequest(const Exchange& exchange, std::string_view telegramBuffer,
+                          const EnvelopeContext& context);
+
+struct OpenedAnswer {
+    EnvelopeError error = EnvelopeError::None;
+    std::string decrypted; // the whole decrypt buffer
+    bool logged = false;
+};
+
+// Decrypts and logs one complete answer. An answer that cannot be decrypted is logged as such.
+OpenedAnswer OpenAnswer(const Exchange& exchange, const std::string& cipherText,
+                        const EnvelopeContext& context);
+
+// Collects the pieces of one framed telegram until its 4-character prefix's count is complete.
+class TelegramAssembler {
+public:
+    enum class Status { Incomplete, Complete, Malformed };
+
+    Status Feed(std::string_view bytes);
+    Status status() const { return status_; }
+    // The cipher text, once Complete.
+    const std::string& CipherText() const { return cipher_; }
+    void Reset();
+
+private:
+    std::string received_;
+    std::string cipher_;
+    Status status_ = Status::Incomplete;
+};
+
+} // namespace dovra

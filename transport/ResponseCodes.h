@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace dovra {
+
+struct ResponseCode {
+    std::string_view code;
+    std::string_view description; // UTF-8
+};
+
+// The codes the approval server uses, with the server protocol's own descriptions.
+std::span<const ResponseCode> ResponseCodeTable();
+
+// UTF-8 description of a listed code; empty for a code outside the table.
+std::string_view DescribeResponseCode(std::string_view code);
+
+// Success is exactly "00": no trimming, no numeric reading, so "0 " or a truncated code is a refusal.
+bool IsSuccess(std::string_view respCode);
+
+enum class AnswerKind { CardLookup, Approval, Cancellation, BalanceInquiry };
+
+// The three result-list lines of a refusal, in CP949: headline, label + code, label + message, the code
+// and the server's message exactly as received.
+std::array<std::string, 3> RefusalLines(AnswerKind kind, std::string_view respCode,
+                                        std::string_view messageText);
+
+} // namespace dovra
