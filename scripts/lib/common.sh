@@ -1,0 +1,39 @@
+# Shared by scripts/test and scripts/demo: Debian packages and the build.
+
+# Debian 12 packages the build and the tests need.
+DOVRA_PACKAGES=(
+    cmake g++ make pkg-config
+    libgcrypt20-dev zlib1g-dev
+    libgtest-dev libbenchmark-dev
+)
+
+# Installs what is missing when run as root; otherwise prints the one line that would.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        DEBIAN_FRONTEND=noninteractive apt-get update
+        DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    else
+        echo "These Debian packages are missing. Install them with:"
+        echo "  sudo apt-get install -y ${missing[*]}"
+        exit 1
+    fi
+}
+
+# Configures and builds into $1 with the remaining arguments passed to CMake.
+build_into() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
