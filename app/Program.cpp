@@ -1,0 +1,59 @@
+#include "app/Program.h"
+
+#include "windows/login/Form3.h"
+#include "windows/main/Form1.h"
+
+#include <QLockFile>
+#include <QString>
+
+namespace dovra {
+
+namespace {
+const QString Started = QStringLiteral("프로그램이 정상적으로 실행되었습니다");
+}
+
+Program::Program(const Services& services, QObject* parent) : QObject(parent), services_(services) {}
+
+Form3* Program::loginWindow() const {
+    return login_;
+}
+Form1* Program::mainWindow() const {
+    return main_;
+}
+
+void Program::ShowLogin() {
+    login_ = new Form3(services_);
+    connect(login_, &Form3::LoginAccepted, this, &Program::OpenMainWindow);
+    connect(login_, &Form3::Closed, this, &Program::Ended);
+    login_->show();
+}
+
+void Program::OpenMainWindow() {
+    // The main window reads the merchant's name only now, after the login has saved it.
+    main_ = new Form1(services_);
+    main_->lstResult->addItem(Started);
+    connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
+    connect(main_, &Form1::Closed, this, &Program::Ended);
+    main_->show();
+}
+
+std::unique_ptr<QLockFile> AcquireInstanceLock(const std::filesystem::path& settingsRoot) {
+    std::error_code ignored;
+    std::filesystem::create_directories(settingsRoot, ignored);
+    auto lock = std::make_unique<QLockFile>(QString::fromStdString((settingsRoot / "dovra.lock").string()));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        return nullptr;
+    }
+    return lock;
+}
+
+std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder) {
+    std::filesystem::path beside = programFolder / TSeedLibraryFileName();
+    if (std::filesystem::exists(beside)) {
+        return beside;
+    }
+    return programFolder.parent_path() / "lib" / TSeedLibraryFileName();
+}
+
+} // namespace dovra

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "windows/common/Services.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <filesystem>
+#include <memory>
+
+class QLockFile;
+
+namespace dovra {
+
+class Form1;
+class Form3;
+
+// The order of the windows: login first, the main window after a login, the login again after a
+// logout, and the end of the program when the main window is closed otherwise.
+class Program : public QObject {
+    Q_OBJECT
+public:
+    explicit Program(const Services& services, QObject* parent = nullptr);
+
+    void ShowLogin();
+    Form3* loginWindow() const;
+    Form1* mainWindow() const;
+
+signals:
+    void Ended();
+
+private:
+    void OpenMainWindow();
+
+    const Services& services_;
+    QPointer<Form3> login_;
+    QPointer<Form1> main_;
+};
+
+// Held for the life of the program; a second instance finds it taken. A lock left by a crashed
+// instance is recognised by its dead process and taken over.
+std::unique_ptr<QLockFile> AcquireInstanceLock(const std::filesystem::path& settingsRoot);
+
+// Where the program looks for the cipher library: beside itself, then in the build's lib folder.
+std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder);
+
+} // namespace dovra

@@ -1,0 +1,44 @@
+#include "app/Program.h"
+#include "windows/common/CommonTexts.h"
+
+#include <QApplication>
+#include <QLockFile>
+
+using namespace dovra;
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(CommonTexts::AppTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtMessageBoxes messages;
+    SettingsPaths paths{DefaultSettingsRoot()};
+    auto lock = AcquireInstanceLock(paths.root);
+    if (!lock) {
+        messages.Show(nullptr, QStringLiteral("프로그램이 이미 실행중입니다"), CommonTexts::Title,
+                      MessageIcon::Warning);
+        return 1;
+    }
+
+    CipherLibrary cipher;
+    std::string error;
+    auto library = FindCipherLibrary(QCoreApplication::applicationDirPath().toStdString());
+    if (!cipher.Load(library, error)) {
+        messages.Show(nullptr,
+                      QStringLiteral("암호화 모듈을 불러올 수 없어 프로그램을 종료합니다.\n%1")
+                          .arg(QString::fromStdString(error)),
+                      CommonTexts::Title, MessageIcon::Critical);
+        return 2;
+    }
+
+    QtTrayBackend tray;
+    DesktopPortalLauncher portal;
+    SystemClock clock;
+    SharedTelegrams telegrams;
+    Services services{messages, tray, portal, clock, cipher, paths, telegrams};
+
+    Program program(services);
+    QObject::connect(&program, &Program::Ended, &app, &QApplication::quit);
+    program.ShowLogin();
+    return app.exec();
+}

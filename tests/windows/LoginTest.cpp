@@ -1,0 +1,186 @@
+#include "app/Program.h"
+#include "support/WindowFixture.h"
+#include "windows/login/Form3.h"
+#include "windows/main/Form1.h"
+
+#include <QLockFile>
+#include <QTest>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using namespace dovra;
+
+namespace {
+
+const std::string Name = Utf8ToCp949("새싹아동발달센터");
+const std::string Address = Utf8ToCp949("서울특별시 마포구 월드컵로 120 3층");
+
+class LoginTest : public WindowFixture {
+protected:
+    std::string LoginAnswer(const char* code, const std::string& name = Name) const {
+        return Header("0100", code, "1208147521") + "1" + "  " + PadField(name, false, 60) + "000071052301" +
+               std::string(20, ' ') + PadField("02-3456-7890", false, 13) + PadField(Address, false, 150);
+    }
+
+    // Types the business number and authentication number and presses the button.
+    void LogIn(const QString& authNo = "2580") {
+        QTest::keyClicks(form->Text1, "1208147521");
+        QTest::keyClicks(form->Text4, authNo);
+        QTest::mouseClick(form->btnLogin, Qt::LeftButton);
+    }
+
+    bool Accepted() {
+        return QTest::qWaitFor([&] { return accepted; }, 5000);
+    }
+
+    void SetUp() override {
+        form = new Form3(services);
+        QObject::connect(form, &Form3::LoginAccepted, [this] { accepted = true; });
+        form->show();
+    }
+    void TearDown() override { delete form.data(); }
+
+    QPointer<Form3> form;
+    bool accepted = false;
+};
+
+} // namespace
+
+TEST_F(LoginTest, SendsTheLoginTelegramFieldByField) {
+    peer->Answer(LoginAnswer("00"));
+    LogIn("abc");
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0], "0200"
+                                 "0100"
+                                 "0301"
+                                 "20261207"
+                                 "093015"
+                                 "000000093015"
+                                 "30"
+                                 "1208147521     "
+                                 "abc" +
+                                     std::string(146, ' '));
+    ASSERT_TRUE(Accepted());
+    // The log keeps the request with the authentication number hidden, and the answer whole.
+    std::string log = DayLog();
+    EXPECT_NE(log.find("[ Send 09:30:15 ] 0200010003012026120709301500000009301530"
+                       "1208147521     " +
+                       std::string(149, '*') + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(log.find("abc"), std::string::npos);
+    EXPECT_NE(log.find("[ Resp 09:30:15 ] 0309"), std::string::npos);
+}
+
+TEST_F(LoginTest, AcceptedLoginSavesTheMerchantInOrderAndNextTraceNoUsesIt) {
+    std::filesystem::create_directories(paths().root);
+    peer->Answer(LoginAnswer("00"), ScriptedPeer::Delivery::InPieces);
+    LogIn();
+    ASSERT_TRUE(Accepted());
+    EXPECT_TRUE(form.isNull() || !form->isVisible());
+    EXPECT_EQ(Slurp(paths().DovraSetting()),
+              "[PellumInfo]\r\ndovra_Ip=127.0.0.1\r\ndovra_Port=" + std::to_string(peer->port()) +
+                  "\r\ndovra_Issue_code=0301\r\n[ComInfo]\r\nName=" + PadField(Name, false, 60) +
+                  "\r\nNumber=000071052301\r\nTelephone=02-3456-7890 \r\nAddress=" +
+                  PadField(Address, false, 150) + "\r\nPrint=1\r\n");
+    EXPECT_EQ(Slurp(paths().UpdateServiceClient()), "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
+    // Two pieces on the wire, one answer in the log.
+    std::string log = DayLog();
+    EXPECT_EQ(log.find("[ Resp "), log.rfind("[ Resp "));
+
+    QPointer<Form3> again = new Form3(services);
+    QTest::keyClicks(again->Text4, "2580");
+    QTest::mouseClick(again->btnLogin, Qt::LeftButton);
+    ASSERT_TRUE(peer->WaitForRequests(2));
+    EXPECT_EQ(peer->requests[1].substr(4 + 22, 12), "093015052301");
+    delete again.data();
+}
+
+TEST_F(LoginTest, RefusalLeavesSettingsAloneAndTheButtonReady) {
+    peer->Answer(LoginAnswer("33"));
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 5000));
+    EXPECT_EQ(messages.shown[0].text, "사업자번호 또는 인증번호를 다시 확인해주시기 바랍니다.");
+    EXPECT_EQ(messages.shown[0].title, "도브라 승인 시스템");
+    EXPECT_TRUE(form->btnLogin->isEnabled());
+    EXPECT_EQ(Setting("ComInfo", "Name"), "");
+    EXPECT_FALSE(accepted);
+}
+
+TEST_F(LoginTest, EmptyAuthenticationNumber) {
+    // The button asks for it and sends nothing.
+    QTest::mouseClick(form->btnLogin, Qt::LeftButton);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "인증번호를 입력해주세요");
+    EXPECT_TRUE(form->btnLogin->isEnabled());
+    QTest::qWait(50);
+    EXPECT_EQ(peer->connections, 0);
+
+    // Enter sends it as blanks, without a word.
+    QTest::keyClick(form->Text4, Qt::Key_Return);
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0].substr(4 + 51), std::string(149, ' '));
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(LoginTest, ConnectionThatFailsIsToldAndCanBeRetried) {
+    quint16 closedPort = peer->port();
+    peer.reset();
+    WriteIni("PellumInfo", "dovra_Port", std::to_string(closedPort), paths().DovraSetting());
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 5000));
+    EXPECT_EQ(messages.shown[0].text, "연결할 수 없습니다");
+    EXPECT_TRUE(form->btnLogin->isEnabled());
+}
+
+TEST_F(LoginTest, UnusableServerSettingsSendNothing) {
+    for (const char* port : {"", "15o24", "99999"}) {
+        WriteIni("PellumInfo", "dovra_Port", port, paths().DovraSetting());
+        messages.shown.clear();
+        form->Text4->setText("2580");
+        QTest::mouseClick(form->btnLogin, Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), 1u) << port;
+        EXPECT_EQ(messages.shown[0].text, "서버 접속 설정을 확인해주세요");
+        EXPECT_EQ(messages.shown[0].title, "도브라 승인 시스템");
+        EXPECT_TRUE(form->btnLogin->isEnabled());
+    }
+    WriteIni("PellumInfo", "dovra_Port", std::to_string(peer->port()), paths().DovraSetting());
+    WriteIni("PellumInfo", "dovra_Ip", "", paths().DovraSetting());
+    QTest::mouseClick(form->btnLogin, Qt::LeftButton);
+    EXPECT_EQ(messages.shown.back().text, "서버 접속 설정을 확인해주세요");
+    QTest::qWait(50);
+    EXPECT_EQ(peer->connections, 0);
+}
+
+TEST_F(LoginTest, ControlsKeepTheirNamesLimitsAndPlaces) {
+    EXPECT_EQ(form->size(), QSize(750, 700));
+    EXPECT_EQ(form->Text1->maxLength(), 10);
+    EXPECT_EQ(form->Text4->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(form->Text2->text(), "Version: 44");
+    EXPECT_EQ(form->btnLogin->text(), "로그인");
+    EXPECT_EQ(form->btnLogin->geometry(), QRect(496, 264, 78, 78));
+    EXPECT_EQ(form->findChild<QLineEdit*>("Text4"), form->Text4);
+    EXPECT_EQ(form->Text1->nextInFocusChain(), form->Text4);
+}
+
+TEST(InstanceLock, SecondInstanceIsRefusedAndACrashedOneLeavesNoStaleLock) {
+    TempFolder temp;
+    auto first = AcquireInstanceLock(temp.path());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(AcquireInstanceLock(temp.path()), nullptr);
+    first.reset();
+#ifndef _WIN32
+    pid_t child = fork();
+    if (child == 0) {
+        auto held = AcquireInstanceLock(temp.path());
+        _exit(held ? 0 : 1); // dies holding the lock, as a crash would
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::exists(temp.path() / "dovra.lock"));
+#endif
+    EXPECT_NE(AcquireInstanceLock(temp.path()), nullptr);
+}

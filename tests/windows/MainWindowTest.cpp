@@ -1,0 +1,142 @@
+#include "app/Program.h"
+#include "support/WindowFixture.h"
+#include "windows/common/Looks.h"
+#include "windows/login/Form3.h"
+#include "windows/main/Form1.h"
+
+#include <QTest>
+
+using namespace dovra;
+
+namespace {
+
+class MainWindowTest : public WindowFixture {
+protected:
+    std::string LoginAnswer(const std::string& name) const {
+        return Header("0100", "00", "1208147521") + "1" + "  " + PadField(Utf8ToCp949(name), false, 60) +
+               "000071052301" + std::string(20, ' ') + PadField("02-3456-7890", false, 13) +
+               std::string(150, ' ');
+    }
+
+    // Logs in through the real login window and returns the main window it opens.
+    Form1* LogIn(Program& program, const std::string& merchantName) {
+        peer->Answer(LoginAnswer(merchantName));
+        Form3* login = program.loginWindow();
+        login->Text1->setText("1208147521");
+        login->Text4->setText("2580");
+        QTest::mouseClick(login->btnLogin, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
+        return program.mainWindow();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadAnew) {
+    Program program(services);
+    bool ended = false;
+    QObject::connect(&program, &Program::Ended, [&] { ended = true; });
+    program.ShowLogin();
+    Form1* main = LogIn(program, "새싹아동발달센터");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->Text1->text().trimmed(), "새싹아동발달센터");
+    ASSERT_EQ(main->lstResult->count(), 1);
+    EXPECT_EQ(main->lstResult->item(0)->text(), "프로그램이 정상적으로 실행되었습니다");
+
+    QTest::mouseClick(main->btnLogout, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() == nullptr; }, 2000));
+    ASSERT_NE(program.loginWindow(), nullptr);
+    EXPECT_TRUE(program.loginWindow()->isVisible());
+    EXPECT_FALSE(ended);
+
+    Form1* second = LogIn(program, "한빛발달센터");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Text1->text().trimmed(), "한빛발달센터");
+
+    second->close();
+    EXPECT_TRUE(ended);
+}
+
+TEST_F(MainWindowTest, OpensLockedInApprovalMode) {
+    Form1 form(services);
+    EXPECT_EQ(form.size(), QSize(750, 700));
+    EXPECT_TRUE(form.Option1->isChecked());
+    for (QWidget* locked : std::initializer_list<QWidget*>{
+             form.Card1, form.Card4, form.cmbCare1, form.txtTeacher1, form.txtCare_Amount1, form.Combo1}) {
+        EXPECT_FALSE(locked->isEnabled()) << locked->objectName().toStdString();
+        EXPECT_EQ(BackColour(locked), InactiveCaptionColour()) << locked->objectName().toStdString();
+    }
+    EXPECT_FALSE(form.Command3->isEnabled());
+    EXPECT_FALSE(form.txtOrg_auth_date->isEnabled());
+    EXPECT_EQ(BackColour(form.txtOrg_approval_no), ButtonFaceColour());
+    EXPECT_TRUE(form.MonthView1->isHidden());
+    EXPECT_FALSE(form.timeMain->isActive());
+    EXPECT_EQ(form.timeMain->interval(), 10000);
+    EXPECT_EQ(form.Command4->geometry(), QRect(648, 492, 77, 31));
+    EXPECT_EQ(form.findChild<QListWidget*>("lstResult"), form.lstResult);
+}
+
+TEST_F(MainWindowTest, ClearEntryEmptiesTheEntryButKeepsModeAndPayButton) {
+    Form1 form(services);
+    form.Card1->setText("9410");
+    form.cmbCare1->addItem("언어치료");
+    form.cmbCare1->setEnabled(true);
+    form.Teacher = {"a", "b", "c"};
+    form.Care_Amount = {"1", "2", "3"};
+    form.txtreson->setText("x");
+    form.txtreson->setEnabled(true);
+    form.lstResult->addItem("line");
+    form.Option2->setChecked(true);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    EXPECT_TRUE(form.Card1->text().isEmpty());
+    EXPECT_EQ(form.cmbCare1->count(), 0);
+    EXPECT_FALSE(form.cmbCare1->isEnabled());
+    EXPECT_EQ(form.lstResult->count(), 0);
+    EXPECT_EQ(form.Teacher[0], "");
+    EXPECT_EQ(form.Teacher[1], "");
+    EXPECT_EQ(form.Teacher[2], "c"); // left for the next lookup to overwrite
+    EXPECT_EQ(form.Care_Amount[2], "3");
+    EXPECT_TRUE(form.txtreson->text().isEmpty());
+    EXPECT_FALSE(form.txtreson->isEnabled());
+    EXPECT_TRUE(form.Option2->isChecked());
+    EXPECT_TRUE(form.Command4->isEnabled());
+}
+
+TEST_F(MainWindowTest, TrayHoldsOneIconWhileTheWindowLives) {
+    auto* form = new Form1(services);
+    form->show();
+    form->showMinimized();
+    QTest::qWait(20);
+    EXPECT_EQ(tray.icons, 1);
+    EXPECT_EQ(tray.lastTip, "도브라");
+    ASSERT_TRUE(tray.doubleClick);
+    tray.doubleClick();
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_EQ(tray.icons, 1); // restoring keeps it
+    form->showMinimized();
+    QTest::qWait(20);
+    EXPECT_EQ(tray.adds, 1);
+    EXPECT_EQ(tray.icons, 1);
+    form->close();
+    EXPECT_EQ(tray.icons, 0);
+}
+
+TEST_F(MainWindowTest, PortalOpensInTheBrowser) {
+    Form1 form(services);
+    QTest::mouseClick(form.Command6, Qt::LeftButton);
+    ASSERT_EQ(portal.opened.size(), 1u);
+    EXPECT_EQ(portal.opened[0].scheme(), "https");
+    EXPECT_EQ(portal.opened[0].path(), "/brelo/login/mng/main.han");
+}
+
+TEST_F(MainWindowTest, SilenceAfterARequestEndsInTheTimeOutMessage) {
+    Form1 form(services);
+    form.timeMain->setInterval(10); // the ten seconds, driven
+    form.timeMain->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+    EXPECT_EQ(messages.shown[0].text, "연결할 수 없습니다");
+    EXPECT_FALSE(form.timeMain->isActive());
+    QTest::qWait(50);
+    EXPECT_EQ(messages.shown.size(), 1u);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "foundations/Clock.h"
+#include "foundations/SettingsPaths.h"
+#include "transport/CipherLibrary.h"
+#include "transport/Envelope.h"
+#include "transport/SharedTelegrams.h"
+#include "windows/common/Seams.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace dovra {
+
+// Everything a window needs from outside itself, handed down by the program.
+struct Services {
+    MessageBoxes& messages;
+    TrayBackend& tray;
+    PortalLauncher& portal;
+    const Clock& clock;
+    const CipherLibrary& cipher;
+    SettingsPaths paths;
+    SharedTelegrams& telegrams;
+
+    EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
+};
+
+struct ServerAddress {
+    QString host;
+    quint16 port = 0;
+};
+
+// [PellumInfo] dovra_Ip and dovra_Port, read anew at each use; nothing when either is unusable.
+std::optional<ServerAddress> ReadApprovalServer(const SettingsPaths& paths);
+
+} // namespace dovra

@@ -1,0 +1,221 @@
+#include "windows/main/Form1.h"
+
+#include "foundations/Ini.h"
+#include "windows/common/CommonTexts.h"
+#include "windows/common/Face.h"
+#include "windows/common/Looks.h"
+#include "windows/common/Text.h"
+
+#include <QCloseEvent>
+
+#ifndef DOVRA_PORTAL_HOST
+#define DOVRA_PORTAL_HOST "portal.example.com"
+#endif
+
+namespace dovra {
+
+namespace {
+
+namespace Texts {
+const QString CardReader = QStringLiteral("카드리더기");
+const QString ManualEntry = QStringLiteral("수기입력");
+const QString ChangeAmount = QStringLiteral("금액 변경");
+const QString Pay = QStringLiteral("결제하기");
+const QString HomePage = QStringLiteral("홈페이지");
+const QString Logout = QStringLiteral("로그아웃");
+const QString TrayTip = QStringLiteral("도브라");
+} // namespace Texts
+
+constexpr int AnswerTimeoutMs = 10000;
+
+template <class Control>
+Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* control = new Control(parent);
+    control->setObjectName(name);
+    control->setFont(WindowFont());
+    PlaceTwips(control, left, top, width, height);
+    return control;
+}
+
+void Lock(QWidget* control, const QColor& colour) {
+    control->setEnabled(false);
+    SetBackColour(control, colour);
+}
+
+} // namespace
+
+Form1::Form1(const Services& services, QWidget* parent)
+    : QWidget(parent), services_(services), tray_(services.tray) {
+    setObjectName("Form1");
+    setWindowTitle(CommonTexts::Title);
+    setWindowIcon(QIcon(QStringLiteral(":/faces/icon.svg")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(750, 700);
+    new Face(QStringLiteral(":/faces/Form1.svg"), this);
+    BuildControls();
+    Form_Load();
+}
+
+void Form1::BuildControls() {
+    Option1 = Make<QRadioButton>(this, "Option1", 3120, 1740, 255, 255);
+    Option2 = Make<QRadioButton>(this, "Option2", 4440, 1740, 255, 255);
+    Option3 = Make<QRadioButton>(this, "Option3", 5640, 1740, 255, 255);
+    Command1 = Make<QPushButton>(this, "Command1", 3060, 2220, 1300, 470);
+    Command1->setText(Texts::CardReader);
+    Command2 = Make<QPushButton>(this, "Command2", 4680, 2220, 1155, 470);
+    Command2->setText(Texts::ManualEntry);
+    Card1 = Make<QLineEdit>(this, "Card1", 3060, 2850, 750, 435);
+    Card2 = Make<QLineEdit>(this, "Card2", 4050, 2850, 750, 435);
+    Card3 = Make<QLineEdit>(this, "Card3", 5100, 2850, 750, 435);
+    Card4 = Make<QLineEdit>(this, "Card4", 6120, 2850, 750, 435);
+    cmbCare1 = Make<QComboBox>(this, "cmbCare1", 3060, 3450, 3825, 435);
+    txtTeacher1 = Make<QLineEdit>(this, "txtTeacher1", 3060, 4050, 1500, 420);
+    txtCare_Amount1 = Make<QLineEdit>(this, "txtCare_Amount1", 3060, 4620, 1500, 420);
+    Command3 = Make<QPushButton>(this, "Command3", 5100, 4620, 1155, 470);
+    Command3->setText(Texts::ChangeAmount);
+    Combo1 = Make<QComboBox>(this, "Combo1", 4305, 5145, 5640, 450);
+    txtreson = Make<QLineEdit>(this, "txtreson", 4300, 5640, 5610, 420);
+    txtOrg_approval_no = Make<QLineEdit>(this, "txtOrg_approval_no", 3060, 6240, 1515, 420);
+    txtOrg_auth_date = Make<QLineEdit>(this, "txtOrg_auth_date", 3060, 6820, 1515, 420);
+    MonthView1 = new QCalendarWidget(this);
+    MonthView1->setObjectName("MonthView1");
+    MonthView1->move(txtOrg_auth_date->x(), txtOrg_auth_date->y() - 190);
+    MonthView1->resize(280, 190);
+    MonthView1->hide();
+    Command4 = Make<QPushButton>(this, "Command4", 9720, 7390, 1155, 470);
+    Command4->setText(Texts::Pay);
+    lstResult = Make<QListWidget>(this, "lstResult", 30, 7900, 11175, 2025);
+    Command6 = Make<QPushButton>(this, "Command6", 8340, 9970, 1155, 470);
+    Command6->setText(Texts::HomePage);
+    btnLogout = Make<QPushButton>(this, "btnLogout", 9720, 9970, 1155, 470);
+    btnLogout->setText(Texts::Logout);
+    Text1 = Make<QLineEdit>(this, "Text1", 300, 10080, 4635, 315);
+    Text1->setReadOnly(true);
+
+    QWidget* order[] = {Option1,
+                        Option2,
+                        Option3,
+                        Command1,
+                        Command2,
+                        Card1,
+                        Card2,
+                        Card3,
+                        Card4,
+                        cmbCare1,
+                        txtTeacher1,
+                        txtCare_Amount1,
+                        Command3,
+                        Combo1,
+                        txtreson,
+                        txtOrg_approval_no,
+                        txtOrg_auth_date,
+                        Command4,
+                        lstResult,
+                        Command6,
+                        btnLogout,
+                        Text1};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
+    timeMain = new QTimer(this);
+    timeMain->setObjectName("timeMain");
+    timeMain->setInterval(AnswerTimeoutMs);
+    connect(timeMain, &QTimer::timeout, this, &Form1::timeMain_Timer);
+
+    sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
+    sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
+
+    connect(Command1, &QPushButton::clicked, this, &Form1::ClearEntry);
+    connect(Command2, &QPushButton::clicked, this, &Form1::ClearEntry);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(btnLogout, &QPushButton::clicked, this, &Form1::btnLogout_Click);
+}
+
+void Form1::Form_Load() {
+    for (QWidget* control :
+         {static_cast<QWidget*>(Card1), static_cast<QWidget*>(Card2), static_cast<QWidget*>(Card3),
+          static_cast<QWidget*>(Card4), static_cast<QWidget*>(cmbCare1), static_cast<QWidget*>(txtTeacher1),
+          static_cast<QWidget*>(txtCare_Amount1), static_cast<QWidget*>(Combo1)}) {
+        Lock(control, InactiveCaptionColour());
+    }
+    Command3->setEnabled(false);
+    Lock(txtOrg_approval_no, ButtonFaceColour());
+    Lock(txtOrg_auth_date, ButtonFaceColour());
+    // The reason box opens only with the eighth reason; it starts as every transaction leaves it.
+    Lock(txtreson, ButtonFaceColour());
+    SetBorder(txtreson, false);
+    Text1->setText(ToQt(ReadIni("ComInfo", "Name", services_.paths.DovraSetting())));
+    Option1->setChecked(true);
+}
+
+void Form1::ClearEntry() {
+    for (QLineEdit* box : {Card1, Card2, Card3, Card4}) {
+        box->clear();
+    }
+    cmbCare1->clear();
+    Lock(cmbCare1, InactiveCaptionColour());
+    Teacher[0].clear();
+    Teacher[1].clear();
+    Care_Amount[0].clear();
+    Care_Amount[1].clear();
+    txtTeacher1->clear();
+    txtCare_Amount1->clear();
+    lstResult->clear();
+    txtOrg_approval_no->clear();
+    txtOrg_auth_date->clear();
+    Command3->setEnabled(false);
+    txtCare_Amount1->setEnabled(false);
+    Lock(Combo1, InactiveCaptionColour());
+    Combo1->clear();
+    SetBackColour(txtCare_Amount1, InactiveCaptionColour());
+    SetBorder(txtCare_Amount1, false);
+    txtreson->clear();
+    Lock(txtreson, ButtonFaceColour());
+    SetBorder(txtreson, false);
+}
+
+void Form1::AddResultLine(const std::string& cp949) {
+    lstResult->addItem(ToQt(cp949));
+}
+
+void Form1::RestoreWindow() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    activateWindow();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        tray_.AddTrayIcon(this, Texts::TrayTip, windowIcon(), [this] { RestoreWindow(); });
+    }
+    QWidget::changeEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    timeMain->stop();
+    tray_.RemoveTrayIcon();
+    event->accept();
+    if (loggingOut_) {
+        emit LoggedOut();
+    } else {
+        emit Closed();
+    }
+}
+
+void Form1::Command6_Click() {
+    services_.portal.Open(QUrl(QStringLiteral("https://" DOVRA_PORTAL_HOST "/brelo/login/mng/main.han")));
+}
+
+void Form1::btnLogout_Click() {
+    loggingOut_ = true;
+    close();
+}
+
+void Form1::timeMain_Timer() {
+    sckMain->Close();
+    timeMain->stop();
+    services_.messages.Show(this, CommonTexts::CannotConnect, CommonTexts::AppTitle, MessageIcon::None);
+}
+
+} // namespace dovra

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "windows/common/Services.h"
+#include "windows/common/TelegramSocket.h"
+#include "windows/main/SystemTray.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+namespace dovra {
+
+// The main window: card lookup buttons, payment entry, transaction requests and their answers, the
+// tray icon, the portal and logout.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(const Services& services, QWidget* parent = nullptr);
+
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+    QRadioButton* Option3;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QLineEdit* Card1;
+    QLineEdit* Card2;
+    QLineEdit* Card3;
+    QLineEdit* Card4;
+    QComboBox* cmbCare1;
+    QLineEdit* txtTeacher1;
+    QLineEdit* txtCare_Amount1;
+    QPushButton* Command3;
+    QComboBox* Combo1;
+    QLineEdit* txtreson;
+    QLineEdit* txtOrg_approval_no;
+    QLineEdit* txtOrg_auth_date;
+    QCalendarWidget* MonthView1;
+    QPushButton* Command4;
+    QListWidget* lstResult;
+    QPushButton* Command6;
+    QPushButton* btnLogout;
+    QLineEdit* Text1;
+    QTimer* timeMain;
+    TelegramSocket* sckMain;
+    TelegramSocket* sckMain2;
+
+    // Care item k (1 to 9) of the last card lookup, as received, at index k - 1.
+    std::array<std::string, 9> Care_code;
+    std::array<std::string, 9> Care_Amount;
+    std::array<std::string, 9> Teacher;
+    std::array<std::string, 9> Teacher_code;
+
+    void ClearEntry();
+    void RestoreWindow();
+    void AddResultLine(const std::string& cp949);
+
+signals:
+    void LoggedOut();
+    // Closed other than by logout: the program ends.
+    void Closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    void Command6_Click();
+    void btnLogout_Click();
+    void timeMain_Timer();
+
+    const Services& services_;
+    SystemTray tray_;
+    bool loggingOut_ = false;
+};
+
+} // namespace dovra
