@@ -4,6 +4,13 @@
 #include <QApplication>
 #include <QLockFile>
 
+#ifndef DOVRA_LOOKUP_HOST
+#define DOVRA_LOOKUP_HOST "127.0.0.1"
+#endif
+#ifndef DOVRA_LOOKUP_PORT
+#define DOVRA_LOOKUP_PORT 15025
+#endif
+
 using namespace dovra;
 
 int main(int argc, char* argv[]) {
@@ -35,7 +42,9 @@ int main(int argc, char* argv[]) {
     DesktopPortalLauncher portal;
     SystemClock clock;
     SharedTelegrams telegrams;
-    Services services{messages, tray, portal, clock, cipher, paths, telegrams};
+    Services services{
+        messages, tray,  portal,    clock,
+        cipher,   paths, telegrams, ServerAddress{QStringLiteral(DOVRA_LOOKUP_HOST), DOVRA_LOOKUP_PORT}};
 
     Program program(services);
     QObject::connect(&program, &Program::Ended, &app, &QApplication::quit);

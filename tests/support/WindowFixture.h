@@ -27,6 +27,7 @@ protected:
         dovra::WriteIni("PellumInfo", "dovra_Ip", "127.0.0.1", paths().DovraSetting());
         dovra::WriteIni("PellumInfo", "dovra_Port", std::to_string(peer->port()), paths().DovraSetting());
         dovra::WriteIni("PellumInfo", "dovra_Issue_code", "0301", paths().DovraSetting());
+        services.lookupServer = {"127.0.0.1", peer->port()};
     }
 
     const dovra::SettingsPaths& paths() const { return services.paths; }
@@ -58,6 +59,6 @@ protected:
     RecordingPortal portal;
     dovra::SharedTelegrams telegrams;
     dovra::Services services{
-        messages, tray, portal, clock, cipher, dovra::SettingsPaths{temp.path() / "Tarnwick"}, telegrams};
+        messages, tray, portal, clock, cipher, dovra::SettingsPaths{temp.path() / "Tarnwick"}, telegrams, {}};
     std::unique_ptr<ScriptedPeer> peer;
 };

@@ -13,6 +13,11 @@
 
 namespace dovra {
 
+struct ServerAddress {
+    QString host;
+    quint16 port = 0;
+};
+
 // Everything a window needs from outside itself, handed down by the program.
 struct Services {
     MessageBoxes& messages;
@@ -22,13 +27,10 @@ struct Services {
     const CipherLibrary& cipher;
     SettingsPaths paths;
     SharedTelegrams& telegrams;
+    // The fixed server of the manual card lookup (a build-time setting in the program).
+    ServerAddress lookupServer;
 
     EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
-};
-
-struct ServerAddress {
-    QString host;
-    quint16 port = 0;
 };
 
 // [PellumInfo] dovra_Ip and dovra_Port, read anew at each use; nothing when either is unusable.
