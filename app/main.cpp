@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "windows/common/CommonTexts.h"
+#include "windows/receipt/PrinterCanvas.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -42,9 +43,15 @@ int main(int argc, char* argv[]) {
     DesktopPortalLauncher portal;
     SystemClock clock;
     SharedTelegrams telegrams;
-    Services services{
-        messages, tray,  portal,    clock,
-        cipher,   paths, telegrams, ServerAddress{QStringLiteral(DOVRA_LOOKUP_HOST), DOVRA_LOOKUP_PORT}};
+    Services services{messages,
+                      tray,
+                      portal,
+                      clock,
+                      cipher,
+                      paths,
+                      telegrams,
+                      ServerAddress{QStringLiteral(DOVRA_LOOKUP_HOST), DOVRA_LOOKUP_PORT},
+                      [] { return PrinterCanvas::OnDefaultPrinter(); }};
 
     Program program(services);
     QObject::connect(&program, &Program::Ended, &app, &QApplication::quit);

@@ -2,6 +2,7 @@
 
 #include "windows/common/Seams.h"
 
+#include <QRectF>
 #include <QString>
 
 #include <functional>
@@ -44,4 +45,44 @@ class RecordingPortal final : public dovra::PortalLauncher {
 public:
     void Open(const QUrl& address) override { opened.push_back(address); }
     std::vector<QUrl> opened;
+};
+
+// Records what a receipt draws, in millimetres. Texts are measured as the fixed-pitch receipt font
+// sets them: a single-byte character is 1.6 mm wide and a Hangul syllable twice that.
+struct DrawnText {
+    double x;
+    double y;
+    QString text;
+};
+
+struct DrawnPage {
+    std::vector<DrawnText> texts;
+    std::vector<QRectF> rectangles;
+    QString font;
+    bool ended = false;
+    bool discarded = false;
+};
+
+class RecordingCanvas : public dovra::ReceiptCanvas {
+public:
+    explicit RecordingCanvas(DrawnPage& page) : page_(page) {}
+    void SetFont(const QString& family, int points, bool bold) override {
+        page_.font = QStringLiteral("%1 %2%3").arg(family).arg(points).arg(bold ? " bold" : "");
+    }
+    double TextWidth(const QString& text) override {
+        double width = 0;
+        for (QChar c : text) {
+            width += c.unicode() < 0x80 ? 1.6 : 3.2;
+        }
+        return width;
+    }
+    void DrawText(double x, double y, const QString& text) override { page_.texts.push_back({x, y, text}); }
+    void DrawRectangle(double left, double top, double right, double bottom) override {
+        page_.rectangles.push_back(QRectF(QPointF(left, top), QPointF(right, bottom)));
+    }
+    void EndDocument() override { page_.ended = true; }
+    void Discard() noexcept override { page_.discarded = true; }
+
+private:
+    DrawnPage& page_;
 };

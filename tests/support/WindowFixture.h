@@ -58,7 +58,8 @@ protected:
     RecordingTray tray;
     RecordingPortal portal;
     dovra::SharedTelegrams telegrams;
-    dovra::Services services{
-        messages, tray, portal, clock, cipher, dovra::SettingsPaths{temp.path() / "Tarnwick"}, telegrams, {}};
+    dovra::Services services{messages,  tray,   portal,
+                             clock,     cipher, dovra::SettingsPaths{temp.path() / "Tarnwick"},
+                             telegrams, {},     {}};
     std::unique_ptr<ScriptedPeer> peer;
 };

@@ -5,6 +5,8 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
+#include <stdexcept>
 
 class QSystemTrayIcon;
 class QWidget;
@@ -35,6 +37,29 @@ public:
     virtual ~PortalLauncher() = default;
     virtual void Open(const QUrl& address) = 0;
 };
+
+// A printed page measured in millimetres from its top left; a text's position is the top of its line.
+// Every step may throw ReceiptError, whose text is shown to the merchant.
+class ReceiptCanvas {
+public:
+    virtual ~ReceiptCanvas() = default;
+    virtual void SetFont(const QString& family, int points, bool bold) = 0;
+    virtual double TextWidth(const QString& text) = 0;
+    virtual void DrawText(double x, double y, const QString& text) = 0;
+    virtual void DrawRectangle(double left, double top, double right, double bottom) = 0;
+    // The page goes to the printer.
+    virtual void EndDocument() = 0;
+    // Nothing of the document is printed.
+    virtual void Discard() noexcept = 0;
+};
+
+class ReceiptError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Opens a document on the default printer; throws ReceiptError when there is none to open.
+using ReceiptCanvasFactory = std::function<std::unique_ptr<ReceiptCanvas>()>;
 
 class QtMessageBoxes final : public MessageBoxes {
 public:

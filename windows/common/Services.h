@@ -29,6 +29,7 @@ struct Services {
     SharedTelegrams& telegrams;
     // The fixed server of the manual card lookup (a build-time setting in the program).
     ServerAddress lookupServer;
+    ReceiptCanvasFactory receiptCanvas;
 
     EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
 };
