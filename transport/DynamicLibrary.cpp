@@ -53,7 +53,9 @@ void DynamicLibrary::Close() {
 
 bool DynamicLibrary::Open(const std::filesystem::path& file, std::string& error) {
     Close();
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Never unmapped: the cipher library pulls in libgcrypt, whose one-time allocations would otherwise
+    // be cut loose at unload and reported as leaks; a program loads it once for its whole life anyway.
+    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr) {
         const char* why = dlerror();
         error = why != nullptr ? why : "dlopen failed";

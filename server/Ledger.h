@@ -1,0 +1,108 @@
+#pragma once
+
+#include "server/Database.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dovra {
+
+// Texts are stored as UTF-8 and become CP949 only in a telegram.
+struct Merchant {
+    std::string merchantNo, businessNo, name, phone, address;
+    std::string authSalt, authHash;
+};
+
+enum class CardState { Active, Stolen, Expired };
+
+struct Card {
+    std::string cardNo, student, school;
+    CardState state = CardState::Active;
+};
+
+struct CareItemRecord {
+    std::string code; // two digits and the programme mark, "01S"
+    char programme = 'S';
+    std::string name;
+    std::int64_t amount = 0;
+    std::string teacherCode, teacherName;
+};
+
+struct Budget {
+    std::int64_t support = 0, used = 0, remaining = 0;
+};
+
+enum class EntryKind { Approval, Cancellation, UnmatchedCancellation };
+
+struct LedgerEntry {
+    std::int64_t id = 0;
+    EntryKind kind = EntryKind::Approval;
+    std::string approvalNo;
+    std::string merchantNo, cardNo, careCode;
+    char programme = 'S';
+    std::int64_t amount = 0;
+    std::string budgetMonth; // YYYYMM
+    std::string transDate, transTime;
+    std::int64_t atSeconds = 0;
+    std::int64_t cancels = 0; // the approval a cancellation reverses
+};
+
+// The server's durable state in one SQLite file: WAL with synchronous=FULL, so a committed
+// transaction is on disk when Commit returns. One thread at a time uses an instance.
+class Ledger {
+public:
+    // Opens or creates the file and migrates it forward; throws DatabaseError.
+    void Open(const std::filesystem::path& file);
+    void Close() { db_.Close(); }
+    Database& database() { return db_; }
+
+    void Begin();
+    void Commit();
+    void Rollback();
+    // A savepoint inside the open transaction, so one request's failure undoes that request alone.
+    void Mark();
+    void ReleaseMark();
+    void RollbackToMark();
+
+    bool IsEmpty();
+
+    void AddMerchant(const Merchant& merchant);
+    void AddCard(const Card& card);
+    void SetProgramme(const std::string& cardNo, char programme, std::int64_t monthlySupport);
+    void AddCareItem(const std::string& cardNo, int position, const CareItemRecord& item);
+
+    std::optional<Merchant> MerchantByNumber(const std::string& merchantNo);
+    std::optional<Merchant> MerchantByBusinessNumber(const std::string& businessNo);
+    std::optional<Card> CardByNumber(const std::string& cardNo);
+    std::vector<CareItemRecord> CareItems(const std::string& cardNo); // in position order
+
+    // A programme the card does not have reads as a support of 0.
+    Budget BudgetOf(const std::string& cardNo, char programme, const std::string& month);
+    // Both throw DatabaseError when the budget would go below zero or beyond its support.
+    Budget Charge(const std::string& cardNo, char programme, const std::string& month, std::int64_t amount);
+    Budget Restore(const std::string& cardNo, char programme, const std::string& month, std::int64_t amount);
+
+    // Appends the entry with the next id; approvals and cancellations get that id as their 12-digit
+    // approval number. Returns the entry as stored.
+    LedgerEntry Append(LedgerEntry entry);
+    std::optional<LedgerEntry> ApprovalByNumber(const std::string& merchantNo, const std::string& approvalNo,
+                                                const std::string& transDate);
+    bool IsCancelled(std::int64_t approvalId);
+    // The latest approval since the given moment that no cancellation has reversed yet.
+    std::optional<LedgerEntry> LatestUncancelledApproval(const std::string& merchantNo,
+                                                         const std::string& cardNo,
+                                                         const std::string& careCode, std::int64_t amount,
+                                                         std::int64_t sinceSeconds);
+
+    std::optional<std::string> Replay(const std::string& requestHash);
+    void StoreReplay(const std::string& requestHash, const std::string& answer, std::int64_t atSeconds);
+    void PruneReplays(std::int64_t beforeSeconds);
+
+private:
+    Database db_;
+};
+
+} // namespace dovra

@@ -1,0 +1,98 @@
+#include "server/RequestReader.h"
+
+#include "foundations/AnsiText.h"
+
+#include <algorithm>
+
+namespace dovra {
+
+namespace {
+
+constexpr int HeaderWidth = 51;
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int WidthOf(std::string_view msgType) {
+    if (msgType == "0100") {
+        return LoginRequestWidth;
+    }
+    if (msgType == "0200" || msgType == "0500" || msgType == "0600" || msgType == "0700") {
+        return StandardTelegramWidth;
+    }
+    return 0;
+}
+
+// Amount is left to the exchange to judge: a balance inquiry carries whatever the amount box held,
+// and an approval refuses a bad amount with its own code. The manual lookup's issue code is letters.
+template <class Record>
+std::string FirstNonNumeric(const Record& record, std::span<const Field<Record>> layout, Port port) {
+    for (const auto& field : layout) {
+        const std::string& value = record.*field.member;
+        if (field.fill != Fill::Numeric || field.name == "Amount") {
+            continue;
+        }
+        if (field.name == "IssueCode" && port == Port::Lookup && value == "KVRB") {
+            continue;
+        }
+        if (!AllDigits(value)) {
+            return std::string(field.name);
+        }
+    }
+    return {};
+}
+
+ReadResult Malformed(Request request, std::string problem) {
+    return {ReadResult::Kind::Malformed, std::move(request), std::move(problem)};
+}
+
+} // namespace
+
+ReadResult ReadRequest(std::string_view decrypted, Port port) {
+    std::string_view plain = decrypted.substr(0, decrypted.find('\0'));
+    ReadResult result;
+    result.request.port = port;
+    if (plain.size() < PlainLengthWidth + HeaderWidth) {
+        result.problem = "too short for a header: " + std::to_string(plain.size()) + " bytes";
+        return result;
+    }
+    Request& request = result.request;
+    request.body = std::string(plain.substr(PlainLengthWidth));
+    CutFields<CommonHeader>(request.body, 1, request.fields, CommonHeaderLayout);
+
+    std::string_view prefix = plain.substr(0, PlainLengthWidth);
+    const std::string& msgType = request.fields.MsgType;
+    int width = WidthOf(msgType);
+    if (width == 0) {
+        return Malformed(std::move(request), "unknown MsgType");
+    }
+    if (port == Port::Lookup && msgType != "0200") {
+        return Malformed(std::move(request), "only card lookups on this port");
+    }
+    if (static_cast<int>(request.body.size()) != width) {
+        return Malformed(std::move(request),
+                         "wrong length: " + std::to_string(request.body.size()) + " bytes");
+    }
+    if (!AllDigits(prefix) || std::stoi(std::string(prefix)) != CharCount(request.body)) {
+        return Malformed(std::move(request), "length prefix does not match");
+    }
+    std::string bad = FirstNonNumeric<CommonHeader>(request.fields, CommonHeaderLayout, port);
+    if (msgType == "0100") {
+        LoginAuth auth;
+        CutFields<LoginAuth>(request.body, HeaderWidth + 1, auth, LoginAuthLayout);
+        request.fields.AuthNo = auth.AuthNo;
+    } else {
+        CutFields<TransactionBody>(request.body, HeaderWidth + 1, request.fields, TransactionBodyLayout);
+        if (bad.empty()) {
+            bad = FirstNonNumeric<TransactionBody>(request.fields, TransactionBodyLayout, port);
+        }
+    }
+    if (!bad.empty()) {
+        return Malformed(std::move(request), "not a number in " + bad);
+    }
+    result.kind = ReadResult::Kind::Request;
+    return result;
+}
+
+} // namespace dovra

@@ -1,0 +1,337 @@
+#include "server/Teller.h"
+
+#include "foundations/Cp949.h"
+#include "server/Answers.h"
+#include "server/AuthNumber.h"
+
+#include <QCryptographicHash>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+namespace dovra {
+
+namespace {
+
+std::string Trim(std::string_view s) {
+    size_t from = s.find_first_not_of(' ');
+    if (from == std::string_view::npos) {
+        return {};
+    }
+    return std::string(s.substr(from, s.find_last_not_of(' ') - from + 1));
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<std::int64_t> PositiveAmount(std::string_view field) {
+    std::string digits = Trim(field);
+    if (!AllDigits(digits) || digits.size() > 10) {
+        return std::nullopt;
+    }
+    std::int64_t amount = std::stoll(digits);
+    return amount > 0 ? std::optional(amount) : std::nullopt;
+}
+
+std::string RequestHash(std::string_view body) {
+    QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(body.data(), static_cast<qsizetype>(body.size())), QCryptographicHash::Sha256);
+    return std::string(digest.constData(), static_cast<size_t>(digest.size()));
+}
+
+void FillHolder(ResponseFields& answer, const Card& card) {
+    answer.StudentName = Utf8ToCp949(card.student);
+    answer.SchoolName = Utf8ToCp949(card.school);
+    answer.CardData = card.cardNo;
+}
+
+void FillMonth(ResponseFields& answer, const Budget& budget) {
+    answer.MonthSupport = AmountText(budget.support);
+    answer.MonthUsed = AmountText(budget.used);
+    answer.MonthRemain = AmountText(budget.remaining);
+}
+
+Outcome Answered(AnswerShape shape, const ResponseFields& answer, std::string note) {
+    return {FrameAnswer(shape, answer), answer.RespCode, std::move(note)};
+}
+
+} // namespace
+
+std::int64_t Teller::SecondsOf(const LocalTime& t) {
+    using namespace std::chrono;
+    auto day = sys_days(year(t.year) / month(static_cast<unsigned>(t.month)) / static_cast<unsigned>(t.day));
+    return day.time_since_epoch().count() * 86400LL + t.hour * 3600LL + t.minute * 60LL + t.second;
+}
+
+Teller::Moment Teller::Now() const {
+    LocalTime t = clock_.Now();
+    std::string date = FormatDate(t);
+    return {date, FormatTime(t), date.substr(0, 6), SecondsOf(t)};
+}
+
+void Teller::ForgetOldAnswers() {
+    ledger_.PruneReplays(Now().seconds - ReplayKeep);
+}
+
+Outcome Teller::Handle(const Request& request) {
+    Moment now = Now();
+    // A login changes nothing, and its telegram holds the authentication number: it is answered
+    // afresh rather than kept under a hash that a short number would make easy to reverse.
+    if (request.fields.MsgType == "0100") {
+        return Login(request);
+    }
+    std::string key = RequestHash(request.body);
+    Outcome outcome;
+    if (std::optional<std::string> first = ledger_.Replay(key)) {
+        outcome = {*first, RespCodeOf(*first), "replayed", true};
+    } else {
+        outcome = Decide(request, now);
+        ledger_.StoreReplay(key, outcome.answer, now.seconds);
+    }
+    // Even a replayed answer may come from this very batch, and stands only if the batch commits.
+    outcome.needsCommit = request.fields.MsgType == "0500" || request.fields.MsgType == "0600";
+    return outcome;
+}
+
+Outcome Teller::Decide(const Request& request, const Moment& now) {
+    const std::string& type = request.fields.MsgType;
+    if (type == "0200") {
+        return Lookup(request, now);
+    }
+    if (type == "0500") {
+        return Approve(request, now);
+    }
+    if (type == "0600") {
+        return Cancel(request, now);
+    }
+    if (type == "0700") {
+        return Balance(request, now);
+    }
+    return Refuse(request, "93", "unknown MsgType");
+}
+
+Outcome Teller::Refuse(const Request& request, std::string_view code, std::string note) const {
+    ResponseFields answer = EchoAnswer(request.fields, code);
+    Moment now = Now();
+    answer.TransDate = now.date;
+    answer.TransTime = now.time;
+    if (request.fields.MsgType == "0100") {
+        answer.LoginMark = "0";
+    }
+    return Answered(ShapeOf(request.fields.MsgType), answer, std::move(note));
+}
+
+std::string Teller::CheckMerchantAndCard(const RequestFields& fields, Card& card) {
+    if (!ledger_.MerchantByNumber(Trim(fields.MerchantNo))) {
+        return "16";
+    }
+    std::optional<Card> found = ledger_.CardByNumber(Trim(fields.CardData));
+    if (!found) {
+        return "17";
+    }
+    if (found->state == CardState::Stolen) {
+        return "20";
+    }
+    if (found->state == CardState::Expired) {
+        return "30";
+    }
+    card = *found;
+    return {};
+}
+
+Outcome Teller::Login(const Request& request) {
+    const RequestFields& fields = request.fields;
+    std::optional<Merchant> merchant = ledger_.MerchantByBusinessNumber(Trim(fields.MerchantNo));
+    std::string note = "business=" + Trim(fields.MerchantNo);
+    if (!merchant) {
+        return Refuse(request, "16", note);
+    }
+    // The number is compared as typed; only the fill the telegram added on the right is dropped.
+    std::string typed = fields.AuthNo.substr(0, fields.AuthNo.find_last_not_of(' ') + 1);
+    if (!AuthNumberMatches(merchant->authSalt, merchant->authHash, typed)) {
+        return Refuse(request, "33", note);
+    }
+    ResponseFields answer = EchoAnswer(fields, "00");
+    answer.LoginMark = "1";
+    answer.MerchantName = Utf8ToCp949(merchant->name);
+    answer.MerchantNumber = merchant->merchantNo;
+    answer.MerchantPhone = Utf8ToCp949(merchant->phone);
+    answer.MerchantAddress = Utf8ToCp949(merchant->address);
+    return Answered(AnswerShape::Login, answer, note);
+}
+
+Outcome Teller::Lookup(const Request& request, const Moment& now) {
+    Card card;
+    std::string note = "card=" + Trim(request.fields.CardData);
+    if (std::string code = CheckMerchantAndCard(request.fields, card); !code.empty()) {
+        return Refuse(request, code, note);
+    }
+    Budget support = ledger_.BudgetOf(card.cardNo, 'S', now.month);
+    Budget afterSchool = ledger_.BudgetOf(card.cardNo, 'A', now.month);
+    ResponseFields answer = EchoAnswer(request.fields, "00");
+    answer.TransDate = now.date;
+    answer.TransTime = now.time;
+    FillHolder(answer, card);
+    FillMonth(answer, support);
+    std::vector<CareItemRecord> items = ledger_.CareItems(card.cardNo);
+    for (size_t i = 0; i < items.size() && i < answer.CareItems.size(); ++i) {
+        const CareItemRecord& item = items[i];
+        CareItem& block = answer.CareItems[i];
+        block.ItemCode = item.code;
+        block.ItemRemain = AmountText(item.programme == 'A' ? afterSchool.remaining : support.remaining);
+        block.ItemAmount = AmountText(item.amount, 6);
+        block.ItemName = Utf8ToCp949(item.name);
+        block.ItemTeacherCode = item.teacherCode;
+        block.ItemTeacherName = Utf8ToCp949(item.teacherName);
+    }
+    return Answered(AnswerShape::Card, answer, note);
+}
+
+Outcome Teller::Approve(const Request& request, const Moment& now) {
+    const RequestFields& fields = request.fields;
+    Card card;
+    std::string careCode = Trim(fields.CareCode);
+    std::string note =
+        "card=" + Trim(fields.CardData) + " care=" + careCode + " amount=" + Trim(fields.Amount);
+    if (std::string code = CheckMerchantAndCard(fields, card); !code.empty()) {
+        return Refuse(request, code, note);
+    }
+    std::vector<CareItemRecord> items = ledger_.CareItems(card.cardNo);
+    auto item = std::find_if(items.begin(), items.end(), [&](const auto& i) { return i.code == careCode; });
+    if (item == items.end()) {
+        return Refuse(request, "99", note);
+    }
+    std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
+    if (!amount) {
+        return Refuse(request, "73", note);
+    }
+    if (*amount > ledger_.BudgetOf(card.cardNo, item->programme, now.month).remaining) {
+        return Refuse(request, "88", note);
+    }
+    Budget budget = ledger_.Charge(card.cardNo, item->programme, now.month, *amount);
+    LedgerEntry entry;
+    entry.kind = EntryKind::Approval;
+    entry.merchantNo = Trim(fields.MerchantNo);
+    entry.cardNo = card.cardNo;
+    entry.careCode = careCode;
+    entry.programme = item->programme;
+    entry.amount = *amount;
+    entry.budgetMonth = now.month;
+    entry.transDate = now.date;
+    entry.transTime = now.time;
+    entry.atSeconds = now.seconds;
+    entry = ledger_.Append(entry);
+
+    ResponseFields answer = EchoAnswer(fields, "00");
+    answer.TransDate = now.date;
+    answer.TransTime = now.time;
+    FillHolder(answer, card);
+    FillMonth(answer, budget);
+    answer.Amount = AmountText(*amount, 10);
+    answer.ApprovalNo = entry.approvalNo;
+    return Answered(AnswerShape::Standard, answer, note + " approval=" + entry.approvalNo);
+}
+
+Outcome Teller::Cancel(const Request& request, const Moment& now) {
+    const RequestFields& fields = request.fields;
+    std::string merchantNo = Trim(fields.MerchantNo);
+    if (!ledger_.MerchantByNumber(merchantNo)) {
+        return Refuse(request, "16");
+    }
+    if (fields.CancelType == "7") {
+        std::string number = Trim(fields.OrgApprovalNo);
+        std::string note = "original=" + number;
+        // Leading zeros may be left off when the number is typed from the receipt.
+        if (!AllDigits(number) || number.size() > 12) {
+            return Refuse(request, "22", note);
+        }
+        std::optional<LedgerEntry> approval = ledger_.ApprovalByNumber(
+            merchantNo, AmountText(std::stoll(number), 12), Trim(fields.OrgAuthDate));
+        if (!approval) {
+            return Refuse(request, "22", note);
+        }
+        if (ledger_.IsCancelled(approval->id)) {
+            return Refuse(request, "23", note);
+        }
+        return Reverse(request, *approval, now);
+    }
+    if (fields.CancelType == "2") {
+        std::string cardNo = Trim(fields.CardData);
+        std::string careCode = Trim(fields.CareCode);
+        std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
+        std::optional<LedgerEntry> approval;
+        if (amount) {
+            approval = ledger_.LatestUncancelledApproval(merchantNo, cardNo, careCode, *amount,
+                                                         now.seconds - AutoCancelWindow);
+        }
+        if (approval) {
+            return Reverse(request, *approval, now);
+        }
+        // Nothing to reverse: the approval never reached the ledger. The attempt is kept for the record.
+        LedgerEntry attempt;
+        attempt.kind = EntryKind::UnmatchedCancellation;
+        attempt.merchantNo = merchantNo;
+        attempt.cardNo = cardNo;
+        attempt.careCode = careCode;
+        attempt.amount = amount.value_or(0);
+        attempt.transDate = now.date;
+        attempt.transTime = now.time;
+        attempt.atSeconds = now.seconds;
+        ledger_.Append(attempt);
+        return Refuse(request, "22", "card=" + cardNo + " automatic, nothing to reverse");
+    }
+    return Refuse(request, "93", "unknown CancelType");
+}
+
+Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, const Moment& now) {
+    // The approval's own month gets the amount back, whichever month the cancellation comes in.
+    Budget budget =
+        ledger_.Restore(approval.cardNo, approval.programme, approval.budgetMonth, approval.amount);
+    LedgerEntry cancellation = approval;
+    cancellation.kind = EntryKind::Cancellation;
+    cancellation.cancels = approval.id;
+    cancellation.transDate = now.date;
+    cancellation.transTime = now.time;
+    cancellation.atSeconds = now.seconds;
+    cancellation = ledger_.Append(cancellation);
+
+    ResponseFields answer = EchoAnswer(request.fields, "00");
+    answer.TransDate = now.date;
+    answer.TransTime = now.time;
+    if (std::optional<Card> card = ledger_.CardByNumber(approval.cardNo)) {
+        FillHolder(answer, *card);
+    }
+    FillMonth(answer, budget);
+    answer.CardData = approval.cardNo;
+    answer.CareCode = approval.careCode;
+    answer.Amount = AmountText(approval.amount, 10);
+    answer.ApprovalNo = cancellation.approvalNo;
+    return Answered(AnswerShape::Standard, answer,
+                    "card=" + approval.cardNo + " reverses=" + approval.approvalNo +
+                        " cancellation=" + cancellation.approvalNo);
+}
+
+Outcome Teller::Balance(const Request& request, const Moment& now) {
+    Card card;
+    std::string note = "card=" + Trim(request.fields.CardData);
+    if (std::string code = CheckMerchantAndCard(request.fields, card); !code.empty()) {
+        return Refuse(request, code, note);
+    }
+    Budget support = ledger_.BudgetOf(card.cardNo, 'S', now.month);
+    Budget afterSchool = ledger_.BudgetOf(card.cardNo, 'A', now.month);
+    ResponseFields answer = EchoAnswer(request.fields, "00");
+    answer.TransDate = now.date;
+    answer.TransTime = now.time;
+    FillHolder(answer, card);
+    FillMonth(answer, support);
+    BalanceSplit split{"S", AmountText(support.used),     AmountText(support.remaining),
+                       "A", AmountText(afterSchool.used), AmountText(afterSchool.remaining),
+                       ""};
+    answer.Reserved145.clear();
+    AppendFields<BalanceSplit>(answer.Reserved145, split, BalanceSplitLayout);
+    return Answered(AnswerShape::Standard, answer, note);
+}
+
+} // namespace dovra

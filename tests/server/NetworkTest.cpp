@@ -1,0 +1,195 @@
+#include "ServerTestSupport.h"
+
+#include "foundations/Cp949.h"
+#include "transport/Envelope.h"
+
+#include <QTcpSocket>
+
+#include <atomic>
+#include <random>
+#include <set>
+#include <thread>
+
+using namespace dovra;
+using namespace dovra::testing;
+
+namespace {
+
+class NetworkTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ServerThread> Start(ServerSettings settings = {}) {
+        return std::make_unique<ServerThread>(temp.path() / "ledger.db", std::move(settings));
+    }
+    TerminalAnswer Send(const ServerThread& server, const RequestFields& f, Port port = Port::Approval) {
+        std::string telegram = f.MsgType == "0100" ? AssembleLoginRequest(f) : AssembleStandardRequest(f);
+        return TerminalExchange(server.cipher(), server.Target(port), telegram);
+    }
+    TempFolder temp;
+};
+
+RequestFields Approval(const std::string& amount, const std::string& care = "01S") {
+    RequestFields f = CounterRequest("0500");
+    f.CareCode = care;
+    f.Amount = amount;
+    return f;
+}
+
+} // namespace
+
+TEST_F(NetworkTest, ExchangesTravelEncryptedOverLoopbackOnBothPorts) {
+    auto server = Start();
+    RequestFields login = CounterRequest("0100");
+    login.MerchantNo = "1208147521";
+    login.AuthNo = "2580";
+    TerminalAnswer answer = Send(*server, login);
+    ASSERT_TRUE(answer.Answered());
+    ResponseFields read;
+    ASSERT_TRUE(CutLoginAnswer(answer.decrypted, read));
+    EXPECT_EQ(read.RespCode, "00");
+    EXPECT_EQ(Cp949ToUtf8(read.MerchantName).substr(0, 24), "새싹아동발달센터");
+
+    RequestFields manual = CounterRequest("0200", Chorong);
+    manual.IssueCode = "KVRB";
+    manual.EntryMode = "2";
+    TerminalAnswer lookup = Send(*server, manual, Port::Lookup);
+    ASSERT_TRUE(lookup.Answered());
+    EXPECT_EQ(lookup.fields.RespCode, "00");
+    EXPECT_EQ(lookup.fields.MonthRemain, "000010000");
+    EXPECT_EQ(lookup.fields.CareItems[0].ItemCode, "01S");
+
+    TerminalAnswer wrongPort = Send(*server, Approval("1000"), Port::Lookup);
+    ASSERT_TRUE(wrongPort.Answered());
+    EXPECT_EQ(wrongPort.fields.RespCode, "93");
+
+    // A body a byte short still has a header: it is refused with the request's own trace number.
+    RequestFields shortOne = Approval("1000");
+    std::string telegram = AssembleStandardRequest(shortOne).substr(0, 449);
+    TerminalAnswer refused = TerminalExchange(server->cipher(), server->Target(), telegram);
+    ASSERT_TRUE(refused.Answered());
+    EXPECT_EQ(refused.fields.RespCode, "93");
+    EXPECT_EQ(refused.fields.TraceNo, shortOne.TraceNo);
+    EXPECT_EQ(refused.fields.PlainLength, "0450");
+
+    bool loggedAuthNumber = false;
+    for (const std::string& line : server->LogLines()) {
+        loggedAuthNumber |= line.find("2580") != std::string::npos;
+    }
+    EXPECT_FALSE(loggedAuthNumber);
+}
+
+TEST_F(NetworkTest, ConcurrentTerminalsAreAllChargedOnce) {
+    auto server = Start();
+    constexpr int Terminals = 16, Each = 8;
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::set<std::string> numbers;
+    std::atomic<int> approved = 0;
+    for (int t = 0; t < Terminals; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < Each; ++i) {
+                TerminalAnswer a = Send(*server, Approval("1000"));
+                if (a.Answered() && a.fields.RespCode == "00") {
+                    ++approved;
+                    std::lock_guard lock(mutex);
+                    numbers.insert(a.fields.ApprovalNo);
+                }
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(approved, Terminals * Each);
+    EXPECT_EQ(numbers.size(), static_cast<size_t>(Terminals * Each));
+    TerminalAnswer balance = Send(*server, CounterRequest("0700"));
+    EXPECT_EQ(balance.fields.SupportUsed, "000128000");
+}
+
+TEST_F(NetworkTest, AutomaticCancellationCountsEvenWhenTheSenderHangsUpAtOnce) {
+    auto server = Start();
+    ASSERT_EQ(Send(*server, Approval("40000")).fields.RespCode, "00");
+    RequestFields cancel = Approval("40000");
+    cancel.MsgType = "0600";
+    cancel.CancelType = "2";
+    ASSERT_TRUE(
+        SendAndClose(server->Target(), SealTelegram(server->cipher(), AssembleStandardRequest(cancel))));
+    std::string used;
+    for (int attempt = 0; attempt < 100 && used != "000000000"; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        used = Send(*server, CounterRequest("0700")).fields.SupportUsed;
+    }
+    EXPECT_EQ(used, "000000000");
+}
+
+TEST_F(NetworkTest, IdleAndHalfSentConnectionsAreDropped) {
+    ServerSettings settings;
+    settings.idleLimit = std::chrono::milliseconds(200);
+    auto server = Start(settings);
+    for (std::string sent : {std::string(), std::string("0400"), std::string("0400abcdef")}) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, server->Target().port);
+        ASSERT_TRUE(socket.waitForConnected(5000));
+        socket.write(sent.data(), static_cast<qint64>(sent.size()));
+        socket.waitForBytesWritten(1000);
+        EXPECT_TRUE(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(10000))
+            << sent;
+    }
+    EXPECT_EQ(Send(*server, CounterRequest("0200")).fields.RespCode, "00");
+}
+
+TEST_F(NetworkTest, ThousandsOfBadFramesLeaveTheServerServing) {
+    ServerSettings settings;
+    settings.idleLimit = std::chrono::milliseconds(500);
+    auto server = Start(settings);
+    const CipherLibrary& cipher = server->cipher();
+    std::mt19937 random(42);
+    auto byte = [&] { return static_cast<char>(random() & 0xFF); };
+    std::string good = SealTelegram(cipher, AssembleStandardRequest(Approval("1000")));
+
+    int answered93 = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::string frame;
+        std::string plain = AssembleStandardRequest(CounterRequest(i % 2 == 0 ? "0200" : "0700"));
+        switch (i % 5) {
+        case 0: // noise, now and then behind a plausible prefix
+            for (int n = static_cast<int>(random() % 1200); n > 0; --n) {
+                frame += byte();
+            }
+            if (i % 10 == 0) {
+                frame = "0" + std::to_string(100 + random() % 900) + frame;
+            }
+            break;
+        case 1: // a good frame cut short
+            frame = good.substr(0, random() % good.size());
+            break;
+        case 2: // a good frame with bits flipped
+            frame = good;
+            for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) {
+                frame[random() % frame.size()] ^= static_cast<char>(1 << (random() % 8));
+            }
+            break;
+        case 3: // well sealed, but the telegram inside is damaged
+            for (int n = 1 + static_cast<int>(random() % 8); n > 0; --n) {
+                plain[random() % plain.size()] = byte();
+            }
+            plain.resize(random() % 3 == 0 ? random() % 700 : plain.size());
+            frame = SealTelegram(cipher, plain);
+            break;
+        case 4: // well sealed, a header and a body of the wrong width
+            frame = SealTelegram(cipher, plain.substr(0, 51 + random() % 398));
+            break;
+        }
+        if (i % 5 >= 3 && !frame.empty()) {
+            std::string reply = SendRaw(server->Target(Port::Approval, 5000), frame);
+            answered93 += !reply.empty();
+        } else {
+            SendAndClose(server->Target(), frame);
+        }
+        if (i % 100 == 99) {
+            TerminalAnswer check = Send(*server, CounterRequest("0200"));
+            ASSERT_TRUE(check.Answered()) << "after frame " << i;
+            ASSERT_EQ(check.fields.RespCode, "00");
+        }
+    }
+    EXPECT_GT(answered93, 400);
+}
