@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "windows/login/Form3.h"
+#include "windows/lookup/LookupWindows.h"
 #include "windows/main/Form1.h"
 
 #include <QLockFile>
@@ -32,6 +33,7 @@ void Program::OpenMainWindow() {
     // The main window reads the merchant's name only now, after the login has saved it.
     main_ = new Form1(services_);
     main_->lstResult->addItem(Started);
+    AttachLookupWindows(*main_, services_);
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
     connect(main_, &Form1::Closed, this, &Program::Ended);
     main_->show();

@@ -1,10 +1,15 @@
 # Shared by scripts/test and scripts/demo: Debian packages and the build.
 
-# Debian 12 packages the build and the tests need.
+# Debian 12 packages the build, the tests and the demo need: the tool chain, the libraries, the
+# fonts of the windows and the receipt, and a virtual display with a window manager for the
+# real-window runs.
 DOVRA_PACKAGES=(
     cmake g++ make pkg-config
-    libgcrypt20-dev zlib1g-dev
+    libgcrypt20-dev zlib1g-dev libsqlite3-dev
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libgtest-dev libbenchmark-dev
+    fonts-nanum fonts-naver-d2coding
+    xvfb xauth x11-utils xdotool icewm poppler-utils
 )
 
 # Installs what is missing when run as root; otherwise prints the one line that would.

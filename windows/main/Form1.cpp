@@ -5,6 +5,7 @@
 #include "windows/common/Face.h"
 #include "windows/common/Looks.h"
 #include "windows/common/Text.h"
+#include "windows/main/Form1Texts.h"
 
 #include <QCloseEvent>
 
@@ -16,15 +17,7 @@ namespace dovra {
 
 namespace {
 
-namespace Texts {
-const QString CardReader = QStringLiteral("카드리더기");
-const QString ManualEntry = QStringLiteral("수기입력");
-const QString ChangeAmount = QStringLiteral("금액 변경");
-const QString Pay = QStringLiteral("결제하기");
-const QString HomePage = QStringLiteral("홈페이지");
-const QString Logout = QStringLiteral("로그아웃");
-const QString TrayTip = QStringLiteral("도브라");
-} // namespace Texts
+namespace Texts = Form1Texts;
 
 constexpr int AnswerTimeoutMs = 10000;
 
@@ -126,10 +119,11 @@ void Form1::BuildControls() {
     sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
     sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
 
-    connect(Command1, &QPushButton::clicked, this, &Form1::ClearEntry);
-    connect(Command2, &QPushButton::clicked, this, &Form1::ClearEntry);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(btnLogout, &QPushButton::clicked, this, &Form1::btnLogout_Click);
+    ConnectEntry();
 }
 
 void Form1::Form_Load() {
@@ -201,6 +195,16 @@ void Form1::closeEvent(QCloseEvent* event) {
     } else {
         emit Closed();
     }
+}
+
+void Form1::Command1_Click() {
+    ClearEntry();
+    emit CardReaderRequested();
+}
+
+void Form1::Command2_Click() {
+    ClearEntry();
+    emit ManualEntryRequested();
 }
 
 void Form1::Command6_Click() {

@@ -16,6 +16,8 @@
 #include <array>
 #include <string>
 
+class QKeyEvent;
+
 namespace dovra {
 
 // The main window: card lookup buttons, payment entry, transaction requests and their answers, the
@@ -62,7 +64,18 @@ public:
     void RestoreWindow();
     void AddResultLine(const std::string& cp949);
 
+    // cmbCare1's entries each remember the care item (1 to 9) they stand for, since the lookups list
+    // only some of the nine and the requests must send that item's codes.
+    void AddCareEntry(const QString& name, int item);
+    // Selects as the merchant would, so the teacher and amount follow.
+    void SelectCareEntry(int index);
+    // The care item of the selected entry, 1 to 9; 0 with nothing selected.
+    int SelectedCareItem() const;
+
 signals:
+    // The lookup buttons have cleared the entry; the program opens the lookup window over this one.
+    void CardReaderRequested();
+    void ManualEntryRequested();
     void LoggedOut();
     // Closed other than by logout: the program ends.
     void Closed();
@@ -70,10 +83,23 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
+    void ConnectEntry();
     void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void cmbCare1_Click();
+    void Command3_Click();
+    void Combo1_Click();
+    bool txtCare_Amount1_KeyPress(const QKeyEvent& key);
+    void txtOrg_auth_date_GotFocus();
+    void MonthView1_DateClick();
     void Command6_Click();
     void btnLogout_Click();
     void timeMain_Timer();

@@ -1,0 +1,59 @@
+#include "windows/LookupFixture.h"
+#include "windows/common/Looks.h"
+#include "windows/lookup/Form2.h"
+
+using namespace dovra;
+
+namespace {
+
+// The manual lookup knows the merchant by the number in Pellum7.ini, not the one the login saved.
+class ManualEntryTest : public LookupFixture<Form2> {
+protected:
+    ManualEntryTest() : LookupFixture("000099887766", &Form1::Command2) {}
+
+    void Type(const QString& last = "4321") {
+        QTest::keyClicks(window->Card1, "9410");
+        QTest::keyClicks(window->Card2, "0000");
+        QTest::keyClicks(window->Card3, "8765");
+        QTest::keyClicks(window->Card4, last);
+        QTest::mouseClick(window->btnOk, Qt::LeftButton);
+    }
+};
+
+} // namespace
+
+TEST_F(ManualEntryTest, SendsTheManualLookupAndOffersAllNineItemsAsReceived) {
+    peer->Answer(Answer("00", {Speech, Art, AfterSchool}));
+    Type();
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(peer->requests[0], Expected("KVRB", '2', "9410000087654321"));
+    EXPECT_EQ(main->Card3->text(), "8765");
+    EXPECT_EQ(Rows(main->lstResult->model()).mid(3), QStringList({"월잔여금액 : 1,250,000"}));
+    QStringList entries = Rows(main->cmbCare1->model());
+    ASSERT_EQ(entries.size(), 9);
+    EXPECT_EQ(entries[2], "음악줄넘기" + QString(10, ' '));
+    EXPECT_EQ(entries[8], QString(20, ' '));
+    EXPECT_EQ(main->cmbCare1->currentIndex(), 0);
+    EXPECT_EQ(main->txtCare_Amount1->text(), "30,000");
+    main->SelectCareEntry(1);
+    EXPECT_EQ(main->txtCare_Amount1->text(), "45,000");
+}
+
+TEST_F(ManualEntryTest, AShortNumberClosesTheWindowUnsent) {
+    Type("432");
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(messages.shown.at(0).text, "카드번호를 정확히 입력해주세요");
+    QTest::qWait(50);
+    EXPECT_EQ(peer->connections, 0);
+}
+
+TEST_F(ManualEntryTest, BalanceModeEmptiesTheListAndAmountOnly) {
+    main->Option3->setChecked(true);
+    peer->Answer(Answer("00", {Speech, Art}));
+    Type();
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(main->cmbCare1->count(), 0);
+    EXPECT_EQ(BackColour(main->cmbCare1), LightGreyColour());
+    EXPECT_EQ(main->txtTeacher1->text() + main->txtCare_Amount1->text(), "박선생    ");
+    EXPECT_TRUE(main->Command3->isEnabled());
+}
