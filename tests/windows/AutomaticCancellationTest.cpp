@@ -1,0 +1,99 @@
+#include "windows/main/AutomaticCancellation.h"
+#include "support/WindowFixture.h"
+
+#include <QTest>
+
+using namespace dovra;
+
+namespace {
+
+class AutomaticCancellationTest : public WindowFixture {
+protected:
+    AutomaticCancellationTest() { WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting()); }
+
+    // The approval of 40,000 for care item 01S with teacher T000000001, as it was sent at 09:30:15.
+    static std::string Approval() {
+        return Header("0500", "00", "000071052301") +
+               "20261207"
+               "093015"
+               "11"
+               "0"
+               "9410000012345678" +
+               std::string(21 + 16, ' ') + "0000040000" + std::string(12 + 8 + 12 + 27, ' ') + "0" +
+               std::string(9, ' ') +
+               "01S"
+               "T000000001" +
+               PadField(Utf8ToCp949("이수진"), false, 10) + std::string(10 + 40 + 32 + 145, ' ');
+    }
+
+    // What the server must receive for it, sent at 09:30:25; the three syllables of the name count once each.
+    static std::string ExpectedCancellation() {
+        return "0447"
+               "0600"
+               "0301"
+               "20261207"
+               "093025"
+               "093025052301"
+               "00"
+               "000071052301   "
+               "20261207"
+               "093025"
+               "11"
+               "0"
+               "9410000012345678" +
+               std::string(21 + 16, ' ') + "0000040000" + std::string(12 + 8 + 12 + 27, ' ') + "2" +
+               std::string(9, ' ') + "01S" + std::string(10, ' ') +
+               PadField(Utf8ToCp949("이수진"), false, 10) + std::string(10 + 40 + 32 + 145, ' ');
+    }
+};
+
+} // namespace
+
+TEST_F(AutomaticCancellationTest, TimedOutApprovalIsJournalledThenSentAndForgotten) {
+    AutomaticCancellation cancellation(services);
+    auto id = cancellation.journal().RecordApproval(Approval());
+    ASSERT_TRUE(id);
+    clock.Set({2026, 12, 7, 9, 30, 25});
+    ASSERT_TRUE(cancellation.CancelApproval(*id, Approval()));
+    auto entries = cancellation.journal().Entries();
+    ASSERT_EQ(entries.size(), 1u); // on disk before it leaves
+    EXPECT_EQ(entries[0].kind, CancellationJournal::Kind::PendingCancellation);
+
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0], ExpectedCancellation());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+    EXPECT_NE(DayLog().find("[ Send 09:30:25 ] " + ExpectedCancellation()), std::string::npos);
+}
+
+TEST_F(AutomaticCancellationTest, ApprovalLeftOpenByAnEarlierRunIsCancelledAtStart) {
+    {
+        AutomaticCancellation earlier(services);
+        ASSERT_TRUE(earlier.journal().RecordApproval(Approval()));
+    }
+    clock.Set({2026, 12, 7, 9, 30, 25});
+    AutomaticCancellation cancellation(services);
+    cancellation.Start();
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0], ExpectedCancellation());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+}
+
+TEST_F(AutomaticCancellationTest, FailedSendIsRetriedWithTheSameTelegram) {
+    quint16 live = peer->port();
+    WriteIni("PellumInfo", "dovra_Port", "1", paths().DovraSetting()); // nothing listens there
+    AutomaticCancellation cancellation(services);
+    cancellation.retryTimer->setInterval(50);
+    auto id = cancellation.journal().RecordApproval(Approval());
+    clock.Set({2026, 12, 7, 9, 30, 25});
+    ASSERT_TRUE(cancellation.CancelApproval(*id, Approval()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.retryTimer->isActive(); }, 2000));
+    EXPECT_EQ(cancellation.journal().Entries().size(), 1u);
+
+    clock.Set({2026, 12, 7, 9, 31, 0}); // later tries keep the moment of the time-out
+    WriteIni("PellumInfo", "dovra_Port", std::to_string(live), paths().DovraSetting());
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0], ExpectedCancellation());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+    QTest::qWait(120);
+    EXPECT_EQ(peer->requests.size(), 1u);
+}

@@ -1,0 +1,109 @@
+#include "windows/main/AutomaticCancellation.h"
+
+#include "foundations/AnsiText.h"
+#include "foundations/Ini.h"
+
+namespace dovra {
+
+namespace {
+constexpr int RetryMs = 10000;
+}
+
+std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services) {
+    RequestFields& f = services.telegrams.requestFields;
+    f = RequestFields{};
+    int position = CutFields<CommonHeader>(approvalTelegram, 1, f, CommonHeaderLayout);
+    CutFields<TransactionBody>(approvalTelegram, position, f, TransactionBodyLayout);
+    std::string number = ReadIni("ComInfo", "Number", services.paths.DovraSetting());
+    f.MsgType = "0600";
+    f.SendDate = FormatDate(services.clock.Now());
+    f.SendTime = FormatTime(services.clock.Now());
+    f.TraceNo = FormatTime(services.clock.Now()) + AnsiRight(number, 6);
+    f.TransDate = FormatDate(services.clock.Now());
+    f.TransTime = FormatTime(services.clock.Now());
+    f.CancelType = "2";
+    f.TeacherCode.clear();
+    return AssembleStandardRequest(f);
+}
+
+AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* parent)
+    : QObject(parent), services_(services), journal_(services.paths.root / "Journal") {
+    sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
+    connect(sckMain2, &TelegramSocket::Connected, this, &AutomaticCancellation::sckMain2_Connect);
+    connect(sckMain2, &TelegramSocket::Failed, this, [this] { Finish(false); });
+    connect(sckMain2->socket(), &QTcpSocket::bytesWritten, this, [this] {
+        if (current_ && sckMain2->socket()->bytesToWrite() == 0) {
+            Finish(true);
+        }
+    });
+    retryTimer = new QTimer(this);
+    retryTimer->setObjectName("retryTimer");
+    retryTimer->setInterval(RetryMs);
+    connect(retryTimer, &QTimer::timeout, this, &AutomaticCancellation::SendNext);
+}
+
+void AutomaticCancellation::Start() {
+    for (const auto& entry : journal_.Entries()) {
+        if (entry.kind == CancellationJournal::Kind::OpenApproval) {
+            journal_.RecordCancellation(entry.id, BuildAutomaticCancellation(entry.telegram, services_));
+        }
+    }
+    SendNext();
+}
+
+bool AutomaticCancellation::CancelApproval(const std::string& approvalId,
+                                           const std::string& approvalTelegram) {
+    if (!journal_.RecordCancellation(approvalId, BuildAutomaticCancellation(approvalTelegram, services_))) {
+        return false;
+    }
+    SendNext();
+    return true;
+}
+
+void AutomaticCancellation::SendNext() {
+    if (current_) {
+        return; // one at a time; the rest follow when it is done
+    }
+    for (auto& entry : journal_.Entries()) {
+        if (entry.kind == CancellationJournal::Kind::PendingCancellation) {
+            current_ = std::move(entry);
+            break;
+        }
+    }
+    if (!current_) {
+        retryTimer->stop();
+        return;
+    }
+    auto server = ReadApprovalServer(services_.paths);
+    if (!server) {
+        Finish(false);
+        return;
+    }
+    sckMain2->Open(*server);
+}
+
+void AutomaticCancellation::sckMain2_Connect() {
+    // The journalled telegram goes out byte for byte, so a repeat is recognised by the server.
+    services_.telegrams.TelegramBuffer = current_->telegram;
+    if (sckMain2->Send(current_->telegram) != EnvelopeError::None) {
+        Finish(false);
+    }
+}
+
+void AutomaticCancellation::Finish(bool sent) {
+    if (!current_) {
+        return;
+    }
+    if (sent) {
+        journal_.ClearCancellation(current_->id);
+    }
+    current_.reset();
+    sckMain2->Close();
+    if (sent) {
+        SendNext();
+    } else if (!retryTimer->isActive()) {
+        retryTimer->start();
+    }
+}
+
+} // namespace dovra

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "windows/common/Services.h"
+#include "windows/common/TelegramSocket.h"
+#include "windows/main/CancellationJournal.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+#include <string>
+
+namespace dovra {
+
+// The cancellation of an approval whose outcome is unknown. It is journalled before it is sent, sent on
+// a connection of its own without waiting for an answer, and tried again every ten seconds, and at the
+// next start, until it has left; an approval still open when the program ended gets one at the next
+// start. It lives as long as the program, so a logout does not lose it.
+class AutomaticCancellation : public QObject {
+    Q_OBJECT
+public:
+    explicit AutomaticCancellation(const Services& services, QObject* parent = nullptr);
+
+    CancellationJournal& journal() { return journal_; }
+
+    // Turns what an earlier run left open into cancellations and starts sending them.
+    void Start();
+    // The approval timed out: its cancellation, built from the approval as it was sent, replaces its
+    // journal entry and goes out now. False when it could not be journalled.
+    bool CancelApproval(const std::string& approvalId, const std::string& approvalTelegram);
+
+    TelegramSocket* sckMain2;
+    QTimer* retryTimer;
+
+private:
+    void SendNext();
+    void sckMain2_Connect();
+    void Finish(bool sent);
+
+    const Services& services_;
+    CancellationJournal journal_;
+    std::optional<CancellationJournal::Entry> current_;
+};
+
+// The "0600" that cancels the given approval telegram: CancelType "2", no teacher code, and the moment
+// of now in its dates, times and TraceNo. Built in the shared request fields, as every request is.
+std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services);
+
+} // namespace dovra
