@@ -13,7 +13,12 @@ namespace {
 const QString Started = QStringLiteral("프로그램이 정상적으로 실행되었습니다");
 }
 
-Program::Program(const Services& services, QObject* parent) : QObject(parent), services_(services) {}
+// The automatic cancellations live as long as the program: an earlier run's are sent from the start,
+// before anyone logs in, and a logout does not stop them.
+Program::Program(const Services& services, QObject* parent)
+    : QObject(parent), services_(services), cancellations_(new AutomaticCancellation(services, this)) {
+    cancellations_->Start();
+}
 
 Form3* Program::loginWindow() const {
     return login_;
@@ -31,7 +36,7 @@ void Program::ShowLogin() {
 
 void Program::OpenMainWindow() {
     // The main window reads the merchant's name only now, after the login has saved it.
-    main_ = new Form1(services_);
+    main_ = new Form1(services_, cancellations_);
     main_->lstResult->addItem(Started);
     AttachLookupWindows(*main_, services_);
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);

@@ -12,6 +12,7 @@ class QLockFile;
 
 namespace dovra {
 
+class AutomaticCancellation;
 class Form1;
 class Form3;
 
@@ -33,6 +34,7 @@ private:
     void OpenMainWindow();
 
     const Services& services_;
+    AutomaticCancellation* cancellations_;
     QPointer<Form3> login_;
     QPointer<Form1> main_;
 };

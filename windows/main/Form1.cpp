@@ -37,8 +37,10 @@ void Lock(QWidget* control, const QColor& colour) {
 
 } // namespace
 
-Form1::Form1(const Services& services, QWidget* parent)
-    : QWidget(parent), services_(services), tray_(services.tray) {
+Form1::Form1(const Services& services, AutomaticCancellation* cancellations, QWidget* parent)
+    : QWidget(parent), services_(services),
+      cancellations_(cancellations != nullptr ? cancellations : new AutomaticCancellation(services, this)),
+      tray_(services.tray) {
     setObjectName("Form1");
     setWindowTitle(CommonTexts::Title);
     setWindowIcon(QIcon(QStringLiteral(":/faces/icon.svg")));
@@ -117,7 +119,11 @@ void Form1::BuildControls() {
     connect(timeMain, &QTimer::timeout, this, &Form1::timeMain_Timer);
 
     sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
-    sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
+    sckMain2 = cancellations_->sckMain2;
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(sckMain, &TelegramSocket::Connected, this, &Form1::sckMain_Connect);
+    connect(sckMain, &TelegramSocket::Answered, this, &Form1::sckMain_DataArrival);
+    connect(sckMain, &TelegramSocket::Failed, this, &Form1::sckMain_Failed);
 
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -144,6 +150,16 @@ void Form1::Form_Load() {
 }
 
 void Form1::ClearEntry() {
+    ResetEntryControls();
+    lstResult->clear();
+}
+
+void Form1::ReturnToIdle() {
+    ResetEntryControls();
+    Command4->setEnabled(true);
+}
+
+void Form1::ResetEntryControls() {
     for (QLineEdit* box : {Card1, Card2, Card3, Card4}) {
         box->clear();
     }
@@ -155,7 +171,6 @@ void Form1::ClearEntry() {
     Care_Amount[1].clear();
     txtTeacher1->clear();
     txtCare_Amount1->clear();
-    lstResult->clear();
     txtOrg_approval_no->clear();
     txtOrg_auth_date->clear();
     Command3->setEnabled(false);
@@ -187,6 +202,10 @@ void Form1::changeEvent(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // An approval still waiting for its answer has an unknown outcome once the window is gone.
+    if (inFlight_) {
+        EndUnanswered(false);
+    }
     timeMain->stop();
     tray_.RemoveTrayIcon();
     event->accept();
@@ -214,12 +233,6 @@ void Form1::Command6_Click() {
 void Form1::btnLogout_Click() {
     loggingOut_ = true;
     close();
-}
-
-void Form1::timeMain_Timer() {
-    sckMain->Close();
-    timeMain->stop();
-    services_.messages.Show(this, CommonTexts::CannotConnect, CommonTexts::AppTitle, MessageIcon::None);
 }
 
 } // namespace dovra

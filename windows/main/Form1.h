@@ -2,6 +2,7 @@
 
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
+#include "windows/main/AutomaticCancellation.h"
 #include "windows/main/SystemTray.h"
 
 #include <QCalendarWidget>
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <string>
 
 class QKeyEvent;
@@ -25,7 +27,9 @@ namespace dovra {
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(const Services& services, QWidget* parent = nullptr);
+    // The automatic cancellations outlive the window; without one given, the window keeps its own.
+    explicit Form1(const Services& services, AutomaticCancellation* cancellations = nullptr,
+                   QWidget* parent = nullptr);
 
     QRadioButton* Option1;
     QRadioButton* Option2;
@@ -61,6 +65,8 @@ public:
     std::array<std::string, 9> Teacher_code;
 
     void ClearEntry();
+    // After an answer: the entry emptied and locked, the result lines kept, the pay button open again.
+    void ReturnToIdle();
     void RestoreWindow();
     void AddResultLine(const std::string& cp949);
 
@@ -86,7 +92,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What was sent on sckMain: its answer is read as this, whatever the option buttons show by then.
+    enum class RequestKind { Approval, Cancellation, BalanceInquiry };
+
     void BuildControls();
+    void ResetEntryControls();
     void ConnectEntry();
     void Form_Load();
     void Command1_Click();
@@ -102,11 +112,27 @@ private:
     void MonthView1_DateClick();
     void Command6_Click();
     void btnLogout_Click();
+    // Requests.
+    void Command4_Click();
+    void sckMain_Connect();
+    void sckMain_Failed();
     void timeMain_Timer();
+    void EndUnanswered(bool tellMerchant);
+    RequestKind SelectedKind() const;
+    void RefuseToSend(const QString& text);
+
+    // Answers.
+    void sckMain_DataArrival(const std::string& decrypted);
+    void ShowReceipt(RequestKind kind);
 
     const Services& services_;
+    AutomaticCancellation* cancellations_;
     SystemTray tray_;
     bool loggingOut_ = false;
+    std::optional<RequestKind> inFlight_;
+    // The approval in flight: its journal entry and the telegram as it was sent.
+    std::string openApprovalId_;
+    std::string openApproval_;
 };
 
 } // namespace dovra

@@ -30,6 +30,26 @@ inline const std::array<QString, 8> ReasonList{
     QStringLiteral("8 : 기타"),
 };
 inline constexpr int OwnWordsReason = 7;
+
+inline const QString EnterCardNumber = QStringLiteral("카드번호를 정확히 입력해주세요");
+inline const QString EnterReason = QStringLiteral("치료금액 변경사유를 입력해주세요");
+inline const QString CannotJournal = QStringLiteral("거래 기록을 저장할 수 없어 결제를 요청하지 않았습니다");
+
+inline const QString ApprovalDone = QStringLiteral("승인요청이 정상처리 되었습니다");
+inline const QString CancellationDone = QStringLiteral("취소요청이 정상처리 되었습니다");
+inline const QString BalanceDone = QStringLiteral("잔액조회가 정상처리 되었습니다");
+inline const QString ApprovalNo = QStringLiteral("승인번호   : ");
+inline const QString StudentName = QStringLiteral("학생이름   : ");
+inline const QString SchoolName = QStringLiteral("학교명     : ");
+inline const QString MonthSupport = QStringLiteral("월지원금액 : ");
+inline const QString MonthUsed = QStringLiteral("월사용금액 : ");
+inline const QString MonthRemain = QStringLiteral("월잔여금액 : ");
+inline const QString SupportUsed = QStringLiteral("치료지원 월사용금액 : ");
+inline const QString SupportRemain = QStringLiteral("치료지원 월잔여금액 : ");
+inline const QString AfterSchoolUsed = QStringLiteral("방과후 월사용금액 :  ");
+inline const QString AfterSchoolRemain = QStringLiteral("방과후 월잔여금액 :  ");
+inline const QString ReceiptApproval = QStringLiteral("카드 승인");
+inline const QString ReceiptCancellation = QStringLiteral("카드 취소");
 } // namespace Form1Texts
 
 } // namespace dovra
