@@ -114,4 +114,10 @@ TEST_F(PaymentEntryTest, CalendarOpensOnTodayAndWritesTheClickedDay) {
     EXPECT_EQ(form.txtOrg_auth_date->text(), "20240105");
     EXPECT_FALSE(form.MonthView1->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), form.Command4);
+
+    // Moving on without a date closes it too, rather than leaving it over the form.
+    form.txtOrg_auth_date->setFocus();
+    ASSERT_TRUE(form.MonthView1->isVisible());
+    form.txtOrg_approval_no->setFocus();
+    EXPECT_FALSE(form.MonthView1->isVisible());
 }

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace dovra {
 
@@ -48,11 +49,15 @@ void Form1::ConnectEntry() {
     txtCare_Amount1->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtOrg_auth_date->installEventFilter(this);
     connect(MonthView1, &QCalendarWidget::clicked, this, &Form1::MonthView1_DateClick);
-    // MonthView1 losing the focus. Focus also moves while the window is being torn down, when none of
-    // Form1 may be called any more, so the handler holds on to the calendar alone.
+    // The calendar belongs to the date box: it goes when the focus leaves both, so it never stays open
+    // over the form once the merchant has moved on without picking a date. Focus also moves while the
+    // window is being torn down, when none of Form1 may be called any more, so the handler holds on to
+    // the two widgets alone.
     connect(qApp, &QApplication::focusChanged, MonthView1,
-            [calendar = static_cast<QWidget*>(MonthView1)](QWidget* old, QWidget* now) {
-                if (Within(old, calendar) && !Within(now, calendar)) {
+            [calendar = static_cast<QWidget*>(MonthView1),
+             dateBox = QPointer<QWidget>(txtOrg_auth_date)](QWidget* old, QWidget* now) {
+                auto ours = [&](QWidget* w) { return Within(w, calendar) || (dateBox && w == dateBox); };
+                if (ours(old) && !ours(now)) {
                     calendar->hide();
                 }
             });
