@@ -9,7 +9,7 @@ DOVRA_PACKAGES=(
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libgtest-dev libbenchmark-dev
     fonts-nanum fonts-naver-d2coding
-    xvfb xauth x11-utils xdotool icewm poppler-utils
+    xvfb xauth x11-utils xdotool icewm poppler-utils sqlite3
 )
 
 # Installs what is missing when run as root; otherwise prints the one line that would.

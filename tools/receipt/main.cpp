@@ -1,0 +1,67 @@
+// Writes the two-copy receipt of one transaction as a PDF, drawn by the receipt window's own code, for
+// the demo and for anyone without a printer at hand.
+#include "windows/receipt/Form5.h"
+#include "windows/receipt/PrinterCanvas.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+using namespace dovra;
+
+namespace {
+class PrintingMessages final : public MessageBoxes {
+public:
+    void Show(QWidget*, const QString& text, const QString& title, MessageIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        failed = true;
+    }
+    bool failed = false;
+};
+class NoTray final : public TrayBackend {
+public:
+    void Add(const QString&, const QIcon&, std::function<void()>) override {}
+    void Remove() override {}
+};
+class NoPortal final : public PortalLauncher {
+public:
+    void Open(const QUrl&) override {}
+};
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Writes a receipt as the program prints it, into a PDF file.");
+    parser.addHelpOption();
+    const char* names[] = {"root",     "out",    "kind",   "card", "when",
+                           "approval", "amount", "remain", "item", "teacher"};
+    for (const char* name : names) {
+        parser.addOption(QCommandLineOption(name, name, "text"));
+    }
+    parser.process(app);
+    if (!parser.isSet("root") || !parser.isSet("out")) {
+        std::fprintf(stderr, "dovra-receipt: --root SETTINGS_ROOT and --out FILE.pdf are needed\n");
+        return 2;
+    }
+
+    PrintingMessages messages;
+    NoTray tray;
+    NoPortal portal;
+    SystemClock clock;
+    CipherLibrary cipher;
+    SharedTelegrams telegrams;
+    QString out = parser.value("out");
+    Services services{messages,  tray,   portal,
+                      clock,     cipher, SettingsPaths{parser.value("root").toStdString()},
+                      telegrams, {},     [out] { return PrinterCanvas::IntoPdf(out); }};
+    Form5 receipt(services);
+    QLineEdit* boxes[] = {receipt.Text1, receipt.Text2, receipt.Text3, receipt.Text4,
+                          receipt.Text5, receipt.Text6, receipt.Text7, receipt.Text8};
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        boxes[i]->setText(parser.value(names[i + 2]));
+    }
+    receipt.PrintReceipt();
+    return messages.failed ? 1 : 0;
+}
