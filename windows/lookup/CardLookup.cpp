@@ -91,4 +91,11 @@ const QString& FailureText(TelegramSocket::Failure failure) {
                                                                 : CommonTexts::CannotConnect;
 }
 
+void WithdrawCareItems(Form1& main) {
+    main.cmbCare1->setEnabled(false);
+    SetBackColour(main.cmbCare1, LightGreyColour());
+    main.cmbCare1->clear();
+    main.txtCare_Amount1->clear();
+}
+
 } // namespace dovra

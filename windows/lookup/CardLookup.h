@@ -42,6 +42,9 @@ void ShowRefusal(Form1& main, const ResponseFields& answer);       // three line
 void ShowFirstItem(Form1& main, const ResponseFields& answer);     // block 1's teacher and amount
 void OpenCareItems(Form1& main);
 void StoreCareItems(Form1& main, const ResponseFields& answer); // the nine-fold variables, as received
+// A balance inquiry is for the whole card, so no care item is offered: the list locked, grey and empty,
+// the amount emptied.
+void WithdrawCareItems(Form1& main);
 
 // What the merchant is told when a lookup's exchange breaks down.
 const QString& FailureText(TelegramSocket::Failure failure);

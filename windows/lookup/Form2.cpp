@@ -4,7 +4,6 @@
 #include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
-#include "windows/common/Looks.h"
 #include "windows/common/Text.h"
 #include "windows/lookup/CardLookup.h"
 #include "windows/main/Form1.h"
@@ -126,12 +125,8 @@ void Form2::Winsock1_DataArrival(const std::string& decrypted) {
     } else {
         ShowRefusal(main_, answer);
     }
-    // A balance inquiry is for the whole card, so no care item is offered.
     if (main_.Option3->isChecked()) {
-        main_.cmbCare1->setEnabled(false);
-        SetBackColour(main_.cmbCare1, LightGreyColour());
-        main_.cmbCare1->clear();
-        main_.txtCare_Amount1->clear();
+        WithdrawCareItems(main_);
     }
     close();
 }

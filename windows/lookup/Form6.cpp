@@ -6,7 +6,6 @@
 #include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
-#include "windows/common/Looks.h"
 #include "windows/common/Text.h"
 #include "windows/lookup/CardLookup.h"
 #include "windows/main/Form1.h"
@@ -117,13 +116,10 @@ void Form6::Winsock1_DataArrival(const std::string& decrypted) {
     } else {
         ShowRefusal(main_, answer);
     }
-    // A balance inquiry is for the whole card, so no care item is offered.
+    // Unlike the manual entry, the reader's lookup also takes back the teacher and the amount change.
     if (main_.Option3->isChecked()) {
-        main_.cmbCare1->setEnabled(false);
-        SetBackColour(main_.cmbCare1, LightGreyColour());
-        main_.cmbCare1->clear();
+        WithdrawCareItems(main_);
         main_.txtTeacher1->clear();
-        main_.txtCare_Amount1->clear();
         main_.Command3->setEnabled(false);
     }
     close();
