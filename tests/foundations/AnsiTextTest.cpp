@@ -51,7 +51,9 @@ TEST(AnsiText, CountsAndCutsBytes) {
 TEST(AnsiText, CountsCharactersForThePrefix) {
     EXPECT_EQ(CharCount(Name + "ab"), 5);
     // A stray lead byte does not swallow the digit after it.
-    EXPECT_EQ(CharCount("\x81" "1"), 2);
+    EXPECT_EQ(CharCount("\x81"
+                        "1"),
+              2);
     EXPECT_EQ(CharCount(""), 0);
 }
 

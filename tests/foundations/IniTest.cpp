@@ -1,5 +1,5 @@
-#include "foundations/Cp949.h"
 #include "foundations/Ini.h"
+#include "foundations/Cp949.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +10,6 @@
 using namespace dovra;
 
 namespace {
-
-std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 void Put(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
@@ -39,7 +32,8 @@ TEST_F(IniTest, MissingFileSectionOrKeyReadsEmpty) {
 
 TEST_F(IniTest, ReadsLikeThePrivateProfileFunctions) {
     Put(file, "; comment\n[ pelluminfo ]\n  DOVRA_IP =  10.0.0.5  \ndovra_Port=\"15024\"\nquoted=' x '\n"
-              "long=" + std::string(1500, '7') + "\n[ComInfo]\ndovra_Ip=other\n");
+              "long=" +
+                  std::string(1500, '7') + "\n[ComInfo]\ndovra_Ip=other\n");
     EXPECT_EQ(ReadIni("PellumInfo", "dovra_Ip", file), "10.0.0.5");
     EXPECT_EQ(ReadIni("PellumInfo", "dovra_Port", file), "15024");
     EXPECT_EQ(ReadIni("PellumInfo", "quoted", file), " x ");
@@ -55,13 +49,15 @@ TEST_F(IniTest, TrailBytesThatLookLikeLettersAreNotFolded) {
 }
 
 TEST_F(IniTest, WritesInPlaceAndKeepsEveryOtherLine) {
-    Put(file, "; installer notes\r\n[PellumInfo]\r\ndovra_Ip=1.2.3.4\r\nunknown line\r\n\r\n[Other]\r\nx=1\r\n");
+    Put(file,
+        "; installer notes\r\n[PellumInfo]\r\ndovra_Ip=1.2.3.4\r\nunknown line\r\n\r\n[Other]\r\nx=1\r\n");
     EXPECT_TRUE(WriteIni("PellumInfo", "DOVRA_IP", "127.0.0.1", file));
     EXPECT_TRUE(WriteIni("PellumInfo", "dovra_Port", "15024", file));
     EXPECT_TRUE(WriteIni("ComInfo", "Name", Utf8ToCp949("새싹아동발달센터") + "   ", file));
-    EXPECT_EQ(Slurp(file), "; installer notes\r\n[PellumInfo]\r\nDOVRA_IP=127.0.0.1\r\nunknown line\r\n"
-                           "dovra_Port=15024\r\n\r\n[Other]\r\nx=1\r\n[ComInfo]\r\nName=" +
-                               Utf8ToCp949("새싹아동발달센터") + "   \r\n");
+    EXPECT_EQ(ReadWholeFile(file),
+              "; installer notes\r\n[PellumInfo]\r\nDOVRA_IP=127.0.0.1\r\nunknown line\r\n"
+              "dovra_Port=15024\r\n\r\n[Other]\r\nx=1\r\n[ComInfo]\r\nName=" +
+                  Utf8ToCp949("새싹아동발달센터") + "   \r\n");
     EXPECT_EQ(Cp949ToUtf8(ReadIni("ComInfo", "Name", file)), "새싹아동발달센터");
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".new"));
 }
@@ -72,8 +68,9 @@ TEST_F(IniTest, CreatesFileAndFolderAndWritesInOrder) {
     for (const char* key : {"Name", "Number", "Telephone", "Address", "Print"}) {
         WriteIni("ComInfo", key, "v", file);
     }
-    EXPECT_EQ(Slurp(update), "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
-    EXPECT_EQ(Slurp(file), "[ComInfo]\r\nName=v\r\nNumber=v\r\nTelephone=v\r\nAddress=v\r\nPrint=v\r\n");
+    EXPECT_EQ(ReadWholeFile(update), "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
+    EXPECT_EQ(ReadWholeFile(file),
+              "[ComInfo]\r\nName=v\r\nNumber=v\r\nTelephone=v\r\nAddress=v\r\nPrint=v\r\n");
 }
 
 TEST_F(IniTest, AValueCannotForgeLines) {

@@ -8,21 +8,12 @@
 
 using namespace dovra;
 
-namespace {
-std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-} // namespace
-
 TEST(TransactionLog, CreatesMissingRootAndAppendsCrlfLines) {
     TempFolder temp;
     auto folder = temp.path() / "Tarnwick" / "Log"; // the settings root itself is missing too
     EXPECT_TRUE(AppendLog("first", folder, "20261207.log"));
     EXPECT_TRUE(AppendLog("second \xB1\xE8", folder, "20261207.log"));
-    EXPECT_EQ(Slurp(folder / "20261207.log"), "first\r\nsecond \xB1\xE8\r\n");
+    EXPECT_EQ(ReadWholeFile(folder / "20261207.log"), "first\r\nsecond \xB1\xE8\r\n");
 }
 
 TEST(TransactionLog, DayFileFollowsTheMomentOfWriting) {
@@ -31,8 +22,8 @@ TEST(TransactionLog, DayFileFollowsTheMomentOfWriting) {
     EXPECT_TRUE(LogTelegram("[ Send ", "0450request", clock, temp.path()));
     clock.Set({2026, 12, 8, 0, 0, 1});
     EXPECT_TRUE(LogTelegram("[ Resp ", "0450answer", clock, temp.path()));
-    EXPECT_EQ(Slurp(temp.path() / "20261207.log"), "[ Send 23:59:59 ] 0450request\r\n");
-    EXPECT_EQ(Slurp(temp.path() / "20261208.log"), "[ Resp 00:00:01 ] 0450answer\r\n");
+    EXPECT_EQ(ReadWholeFile(temp.path() / "20261207.log"), "[ Send 23:59:59 ] 0450request\r\n");
+    EXPECT_EQ(ReadWholeFile(temp.path() / "20261208.log"), "[ Resp 00:00:01 ] 0450answer\r\n");
 }
 
 TEST(TransactionLog, UnwritableLogIsReportedNotThrown) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
 // A fresh folder under the system's temporary directory, removed with the object.
@@ -25,3 +27,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The whole content of a file, as bytes; empty when it cannot be read.
+inline std::string ReadWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}

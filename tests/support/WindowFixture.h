@@ -36,14 +36,7 @@ protected:
         return dovra::ReadIni(section, key, paths().DovraSetting());
     }
 
-    static std::string Slurp(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-
-    std::string DayLog() const { return Slurp(paths().LogFolder() / "20261207.log"); }
+    std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
 
     // A header as the server echoes it, with the given message type and code.
     static std::string Header(const char* msgType, const char* respCode, const std::string& merchantNo) {

@@ -1,6 +1,6 @@
+#include "transport/Envelope.h"
 #include "foundations/Cp949.h"
 #include "support/TempFolder.h"
-#include "transport/Envelope.h"
 #include "transport/Layouts.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +13,6 @@ using namespace dovra;
 
 namespace {
 
-std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 class EnvelopeTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -27,7 +20,7 @@ protected:
         ASSERT_TRUE(cipher.Load(TSEED_LIBRARY, error)) << error;
     }
 
-    std::string DayLog() const { return Slurp(temp.path() / "20261207.log"); }
+    std::string DayLog() const { return ReadWholeFile(temp.path() / "20261207.log"); }
 
     CipherLibrary cipher;
     SettableClock clock{{2026, 12, 7, 9, 30, 15}};
@@ -120,13 +113,14 @@ TEST_F(EnvelopeTest, AnswerInPiecesIsDecryptedOnceWithTheWholeBufferLogged) {
 
 TEST_F(EnvelopeTest, DamagedAnswerIsReportedAndLoggedWithoutItsText) {
     std::string wire;
-    ASSERT_EQ(EncryptToWire(cipher, FramePlainAnswer(std::string(450, '2')), 2000, wire), EnvelopeError::None);
+    ASSERT_EQ(EncryptToWire(cipher, FramePlainAnswer(std::string(450, '2')), 2000, wire),
+              EnvelopeError::None);
     wire[50] = wire[50] == 'A' ? 'B' : 'A';
     OpenedAnswer opened = OpenAnswer(TransactionExchange, wire.substr(4), context);
     EXPECT_EQ(opened.error, EnvelopeError::DecryptFailed);
     EXPECT_TRUE(opened.decrypted.empty());
-    EXPECT_EQ(Cp949ToUtf8(DayLog()), "[ Resp 09:30:15 ] 복호화 실패: 암호문 " +
-                                         std::to_string(wire.size() - 4) + "바이트\r\n");
+    EXPECT_EQ(Cp949ToUtf8(DayLog()),
+              "[ Resp 09:30:15 ] 복호화 실패: 암호문 " + std::to_string(wire.size() - 4) + "바이트\r\n");
 }
 
 TEST_F(EnvelopeTest, NothingIsSentOrLoggedWithoutTheLibrary) {
@@ -156,7 +150,8 @@ TEST_F(EnvelopeTest, TelegramTooBigForThePrefixIsRefused) {
 TEST(TelegramAssembler, RefusesPrefixesThatAreNotACount) {
     for (const char* bad : {"abcd", "0x10", "1000", "0000", "-100"}) {
         TelegramAssembler assembler;
-        EXPECT_EQ(assembler.Feed(std::string(bad) + std::string(1000, 'A')), TelegramAssembler::Status::Malformed)
+        EXPECT_EQ(assembler.Feed(std::string(bad) + std::string(1000, 'A')),
+                  TelegramAssembler::Status::Malformed)
             << bad;
     }
     TelegramAssembler assembler;

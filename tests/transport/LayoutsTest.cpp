@@ -1,5 +1,5 @@
-#include "foundations/Cp949.h"
 #include "transport/Layouts.h"
+#include "foundations/Cp949.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,13 @@ struct Documented {
     int width;
 };
 constexpr Documented StandardPositions[] = {
-    {"MsgType", 1, 4},        {"IssueCode", 5, 4},     {"SendDate", 9, 8},        {"SendTime", 17, 6},
-    {"TraceNo", 23, 12},      {"RespCode", 35, 2},     {"MerchantNo", 37, 15},    {"TransDate", 52, 8},
-    {"TransTime", 60, 6},     {"TransKind", 66, 2},    {"EntryMode", 68, 1},      {"CardData", 69, 37},
-    {"CardExtra", 106, 16},   {"Amount", 122, 10},     {"ApprovalNo", 132, 12},   {"OrgAuthDate", 144, 8},
-    {"OrgApprovalNo", 152, 12}, {"MonthSupport", 164, 9}, {"MonthUsed", 173, 9}, {"MonthRemain", 182, 9},
-    {"CancelType", 191, 1},   {"Reserved9", 192, 9},   {"CareCode", 201, 3},      {"TeacherCode", 204, 10},
-    {"TeacherName", 214, 10}, {"StudentName", 224, 10}, {"SchoolName", 234, 40}, {"MessageText", 274, 32},
+    {"MsgType", 1, 4},          {"IssueCode", 5, 4},      {"SendDate", 9, 8},      {"SendTime", 17, 6},
+    {"TraceNo", 23, 12},        {"RespCode", 35, 2},      {"MerchantNo", 37, 15},  {"TransDate", 52, 8},
+    {"TransTime", 60, 6},       {"TransKind", 66, 2},     {"EntryMode", 68, 1},    {"CardData", 69, 37},
+    {"CardExtra", 106, 16},     {"Amount", 122, 10},      {"ApprovalNo", 132, 12}, {"OrgAuthDate", 144, 8},
+    {"OrgApprovalNo", 152, 12}, {"MonthSupport", 164, 9}, {"MonthUsed", 173, 9},   {"MonthRemain", 182, 9},
+    {"CancelType", 191, 1},     {"Reserved9", 192, 9},    {"CareCode", 201, 3},    {"TeacherCode", 204, 10},
+    {"TeacherName", 214, 10},   {"StudentName", 224, 10}, {"SchoolName", 234, 40}, {"MessageText", 274, 32},
     {"Reserved145", 306, 145},
 };
 
@@ -47,10 +47,21 @@ RequestFields CardReaderLookup() {
 } // namespace
 
 TEST(Layouts, StandardRequestMatchesTheHandWrittenTelegram) {
-    std::string expected = "0200" "0301" "20261207" "093015" "093015052301" "00" "000071052301   "
-                           "20261207" "093016" "21" "0" "9410000012345678" + std::string(21, ' ') +
-                           std::string(16, ' ') + "0000040000" + std::string(12 + 8 + 12 + 27 + 1 + 9 + 3 + 10, ' ') +
-                           Utf8ToCp949("이수진") + "    " + std::string(10 + 40 + 32 + 145, ' ');
+    std::string expected = "0200"
+                           "0301"
+                           "20261207"
+                           "093015"
+                           "093015052301"
+                           "00"
+                           "000071052301   "
+                           "20261207"
+                           "093016"
+                           "21"
+                           "0"
+                           "9410000012345678" +
+                           std::string(21, ' ') + std::string(16, ' ') + "0000040000" +
+                           std::string(12 + 8 + 12 + 27 + 1 + 9 + 3 + 10, ' ') + Utf8ToCp949("이수진") +
+                           "    " + std::string(10 + 40 + 32 + 145, ' ');
     std::string telegram = AssembleStandardRequest(CardReaderLookup());
     ASSERT_EQ(telegram.size(), 450u);
     EXPECT_EQ(telegram, expected);
@@ -70,7 +81,8 @@ TEST(Layouts, EveryFieldStandsAtItsDocumentedPosition) {
     std::string telegram = AssembleStandardRequest(f);
     i = 0;
     for (const Documented& d : StandardPositions) {
-        std::string field = telegram.substr(static_cast<size_t>(d.position - 1), static_cast<size_t>(d.width));
+        std::string field =
+            telegram.substr(static_cast<size_t>(d.position - 1), static_cast<size_t>(d.width));
         char marker = static_cast<char>('A' + i++ % 26);
         EXPECT_NE(field.find(marker), std::string::npos) << d.name;
         EXPECT_EQ(field.find_first_not_of(std::string(" 0") + marker), std::string::npos) << d.name;
@@ -87,12 +99,15 @@ TEST(Layouts, LoginRequestIsTwoHundredBytes) {
     f.RespCode = "30";
     f.MerchantNo = "1208147521";
     f.AuthNo = "abc";
-    EXPECT_EQ(AssembleLoginRequest(f), "0100030120261207093015000000093015301208147521     abc" + std::string(146, ' '));
+    EXPECT_EQ(AssembleLoginRequest(f),
+              "0100030120261207093015000000093015301208147521     abc" + std::string(146, ' '));
 }
 
 TEST(Layouts, CardAnswerBlocksAndBalanceSplitAreCutAtTheirPositions) {
     std::string answer(2000, ' ');
-    auto put = [&](int position, const std::string& value) { answer.replace(position - 1, value.size(), value); };
+    auto put = [&](int position, const std::string& value) {
+        answer.replace(position - 1, value.size(), value);
+    };
     put(1, "0974");
     put(39, "00");
     put(228, Utf8ToCp949("김하늘"));
@@ -147,7 +162,10 @@ TEST(Layouts, LoginMerchantBlockIsTakenFromTheEndOfTheTelegram) {
     std::string name = Utf8ToCp949("새싹아동발달센터");
     std::string block = name + std::string(60 - name.size(), ' ') + "000071052301" + std::string(20, ' ') +
                         "02-3456-7890 " + "ADDRESS" + std::string(143, ' ');
-    std::string telegram = "0100030120261207093015093015052301001208147521     " "1" "  " + std::string(40, '#') + block;
+    std::string telegram = "0100030120261207093015093015052301001208147521     "
+                           "1"
+                           "  " +
+                           std::string(40, '#') + block;
     std::string decrypted = "0" + std::to_string(telegram.size()) + telegram + '\0' + std::string(100, ' ');
     ResponseFields r;
     ASSERT_TRUE(CutLoginAnswer(decrypted, r));

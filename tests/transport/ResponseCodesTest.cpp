@@ -1,5 +1,5 @@
-#include "foundations/Cp949.h"
 #include "transport/ResponseCodes.h"
+#include "foundations/Cp949.h"
 
 #include <gtest/gtest.h>
 

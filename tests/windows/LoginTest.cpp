@@ -80,12 +80,13 @@ TEST_F(LoginTest, AcceptedLoginSavesTheMerchantInOrderAndNextTraceNoUsesIt) {
     LogIn();
     ASSERT_TRUE(Accepted());
     EXPECT_TRUE(form.isNull() || !form->isVisible());
-    EXPECT_EQ(Slurp(paths().DovraSetting()),
+    EXPECT_EQ(ReadWholeFile(paths().DovraSetting()),
               "[PellumInfo]\r\ndovra_Ip=127.0.0.1\r\ndovra_Port=" + std::to_string(peer->port()) +
                   "\r\ndovra_Issue_code=0301\r\n[ComInfo]\r\nName=" + PadField(Name, false, 60) +
                   "\r\nNumber=000071052301\r\nTelephone=02-3456-7890 \r\nAddress=" +
                   PadField(Address, false, 150) + "\r\nPrint=1\r\n");
-    EXPECT_EQ(Slurp(paths().UpdateServiceClient()), "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
+    EXPECT_EQ(ReadWholeFile(paths().UpdateServiceClient()),
+              "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
     // Two pieces on the wire, one answer in the log.
     std::string log = DayLog();
     EXPECT_EQ(log.find("[ Resp "), log.rfind("[ Resp "));
