@@ -47,7 +47,7 @@ EntryKind KindFrom(const std::string& name) {
 
 const char* EntryColumns = "id, kind, coalesce(approval_no, ''), merchant_no, card_no, care_code, "
                            "coalesce(programme, 'S'), amount, coalesce(budget_month, ''), trans_date, "
-                           "trans_time, at_seconds, coalesce(cancels, 0)";
+                           "trans_time, at_seconds, coalesce(cancels, 0), client_seconds";
 
 LedgerEntry EntryFrom(const Query& q) {
     LedgerEntry e;
@@ -64,6 +64,9 @@ LedgerEntry EntryFrom(const Query& q) {
     e.transTime = q.Text(10);
     e.atSeconds = q.Int(11);
     e.cancels = q.Int(12);
+    if (!q.IsNull(13)) {
+        e.clientSeconds = q.Int(13);
+    }
     return e;
 }
 
@@ -250,8 +253,8 @@ LedgerEntry Ledger::Append(LedgerEntry e) {
     e.approvalNo = e.kind == EntryKind::UnmatchedCancellation ? "" : PadField(std::to_string(e.id), true, 12);
     Query q =
         db_.Prepare("INSERT INTO ledger (id, kind, approval_no, merchant_no, card_no, care_code, programme, "
-                    "amount, budget_month, trans_date, trans_time, at_seconds, cancels) "
-                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                    "amount, budget_month, trans_date, trans_time, at_seconds, cancels, client_seconds) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     q.Bind(e.id).Bind(KindName(e.kind));
     bool unmatched = e.kind == EntryKind::UnmatchedCancellation;
     unmatched ? q.BindNull() : q.Bind(e.approvalNo);
@@ -261,6 +264,7 @@ LedgerEntry Ledger::Append(LedgerEntry e) {
     unmatched ? q.BindNull() : q.Bind(e.budgetMonth);
     q.Bind(e.transDate).Bind(e.transTime).Bind(e.atSeconds);
     e.kind == EntryKind::Cancellation ? q.Bind(e.cancels) : q.BindNull();
+    e.clientSeconds ? q.Bind(*e.clientSeconds) : q.BindNull();
     q.Run();
     return e;
 }
@@ -284,13 +288,22 @@ bool Ledger::IsCancelled(std::int64_t approvalId) {
 std::optional<LedgerEntry> Ledger::LatestUncancelledApproval(const std::string& merchantNo,
                                                              const std::string& cardNo,
                                                              const std::string& careCode, std::int64_t amount,
-                                                             std::int64_t sinceSeconds) {
-    Query q = db_.Prepare(std::string("SELECT ") + EntryColumns +
-                          " FROM ledger a WHERE kind = 'approval' AND merchant_no = ? AND card_no = ? "
-                          "AND at_seconds >= ? AND care_code = ? AND amount = ? "
-                          "AND NOT EXISTS (SELECT 1 FROM ledger c WHERE c.cancels = a.id) "
-                          "ORDER BY at_seconds DESC, id DESC LIMIT 1");
-    q.Bind(merchantNo).Bind(cardNo).Bind(sinceSeconds).Bind(careCode).Bind(amount);
+                                                             std::optional<MomentRange> client,
+                                                             std::int64_t serverSince) {
+    // Each branch leads with merchant, card and one of the two moments, so each reads its own index
+    // rather than every approval the card ever had.
+    const std::string head = std::string("SELECT ") + EntryColumns +
+                             " FROM ledger a WHERE kind = 'approval' AND merchant_no = ?1 AND card_no = ?2 ";
+    const std::string tail = "AND care_code = ?3 AND amount = ?4 "
+                             "AND NOT EXISTS (SELECT 1 FROM ledger c WHERE c.cancels = a.id) ";
+    const std::string order = "ORDER BY at_seconds DESC, id DESC LIMIT 1";
+    Query q = client ? db_.Prepare(head + "AND client_seconds BETWEEN ?6 AND ?7 " + tail + "UNION ALL " +
+                                   head + "AND at_seconds >= ?5 AND client_seconds IS NULL " + tail + order)
+                     : db_.Prepare(head + "AND at_seconds >= ?5 " + tail + order);
+    q.Bind(merchantNo).Bind(cardNo).Bind(careCode).Bind(amount).Bind(serverSince);
+    if (client) {
+        q.Bind(client->from).Bind(client->to);
+    }
     return q.Step() ? std::optional(EntryFrom(q)) : std::nullopt;
 }
 

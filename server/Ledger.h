@@ -47,7 +47,14 @@ struct LedgerEntry {
     std::string budgetMonth; // YYYYMM
     std::string transDate, transTime;
     std::int64_t atSeconds = 0;
+    // The terminal's own clock at the request, on the count of Teller::SecondsOf; none when the
+    // request's date and time could not be read or the entry predates it.
+    std::optional<std::int64_t> clientSeconds;
     std::int64_t cancels = 0; // the approval a cancellation reverses
+};
+
+struct MomentRange {
+    std::int64_t from = 0, to = 0; // both included
 };
 
 // The server's durable state in one SQLite file: WAL with synchronous=FULL, so a committed
@@ -91,11 +98,14 @@ public:
     std::optional<LedgerEntry> ApprovalByNumber(const std::string& merchantNo, const std::string& approvalNo,
                                                 const std::string& transDate);
     bool IsCancelled(std::int64_t approvalId);
-    // The latest approval since the given moment that no cancellation has reversed yet.
+    // The latest approval that no cancellation has reversed yet. With a range of client moments, those
+    // whose client moment lies in it, and those without one made since serverSince; without a range,
+    // any made since serverSince.
     std::optional<LedgerEntry> LatestUncancelledApproval(const std::string& merchantNo,
                                                          const std::string& cardNo,
                                                          const std::string& careCode, std::int64_t amount,
-                                                         std::int64_t sinceSeconds);
+                                                         std::optional<MomentRange> client,
+                                                         std::int64_t serverSince);
 
     std::optional<std::string> Replay(const std::string& requestHash);
     void StoreReplay(const std::string& requestHash, const std::string& answer, std::int64_t atSeconds);

@@ -8,7 +8,7 @@ namespace dovra {
 namespace {
 
 // A step, once released, is never edited: a ledger written by any earlier server must still open.
-constexpr std::array<const char*, 2> Steps{
+constexpr std::array<const char*, 3> Steps{
     // 1: merchants, cards and their programmes and care items, monthly budgets, the ledger.
     R"sql(
 CREATE TABLE merchants (
@@ -100,6 +100,14 @@ CREATE TABLE replays (
     at_seconds INTEGER NOT NULL
 );
 CREATE INDEX replays_by_age ON replays (at_seconds);
+)sql",
+    // 3: each entry's moment on the terminal's own clock, from its TransDate and TransTime, so that an
+    // automatic cancellation, however late it arrives, is matched on the clock that stamped it. Entries
+    // written before, and requests whose moment cannot be read, have none.
+    R"sql(
+ALTER TABLE ledger ADD COLUMN client_seconds INTEGER;
+CREATE INDEX ledger_approvals_by_client_moment ON ledger (merchant_no, card_no, client_seconds)
+    WHERE kind = 'approval';
 )sql",
 };
 

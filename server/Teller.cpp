@@ -35,6 +35,29 @@ std::optional<std::int64_t> PositiveAmount(std::string_view field) {
     return amount > 0 ? std::optional(amount) : std::nullopt;
 }
 
+// The terminal's clock at the request. Only the reader's digit check stands behind these fields, so a
+// day or an hour that cannot exist reads as no moment at all.
+std::optional<std::int64_t> ClientMoment(const RequestFields& fields) {
+    const std::string& date = fields.TransDate;
+    const std::string& time = fields.TransTime;
+    if (date.size() != 8 || time.size() != 6 || !AllDigits(date) || !AllDigits(time)) {
+        return std::nullopt;
+    }
+    auto number = [](const std::string& s, size_t from, size_t width) {
+        return std::stoi(s.substr(from, width));
+    };
+    LocalTime t{number(date, 0, 4), number(date, 4, 2), number(date, 6, 2),
+                number(time, 0, 2), number(time, 2, 2), number(time, 4, 2)};
+    using namespace std::chrono;
+    bool realDay =
+        year_month_day(year(t.year), month(static_cast<unsigned>(t.month)), day(static_cast<unsigned>(t.day)))
+            .ok();
+    if (!realDay || t.hour > 23 || t.minute > 59 || t.second > 59) {
+        return std::nullopt;
+    }
+    return Teller::SecondsOf(t);
+}
+
 std::string RequestHash(std::string_view body) {
     QByteArray digest = QCryptographicHash::hash(
         QByteArrayView(body.data(), static_cast<qsizetype>(body.size())), QCryptographicHash::Sha256);
@@ -222,6 +245,7 @@ Outcome Teller::Approve(const Request& request, const Moment& now) {
     entry.transDate = now.date;
     entry.transTime = now.time;
     entry.atSeconds = now.seconds;
+    entry.clientSeconds = ClientMoment(fields);
     entry = ledger_.Append(entry);
 
     ResponseFields answer = EchoAnswer(fields, "00");
@@ -261,9 +285,17 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         std::string cardNo = Trim(fields.CardData);
         std::string careCode = Trim(fields.CareCode);
         std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
+        // The telegram was built at the time-out and is sent unchanged however late it gets through, so
+        // its own moment, not its arrival, bounds the search on both sides: an approval made after the
+        // time-out is another payment and stays. Entries without a moment keep the arrival-based reach.
+        std::optional<std::int64_t> timedOutAt = ClientMoment(fields);
+        std::optional<MomentRange> client;
+        if (timedOutAt) {
+            client = MomentRange{*timedOutAt - AutoCancelWindow, *timedOutAt};
+        }
         std::optional<LedgerEntry> approval;
         if (amount) {
-            approval = ledger_.LatestUncancelledApproval(merchantNo, cardNo, careCode, *amount,
+            approval = ledger_.LatestUncancelledApproval(merchantNo, cardNo, careCode, *amount, client,
                                                          now.seconds - AutoCancelWindow);
         }
         if (approval) {
@@ -279,6 +311,7 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         attempt.transDate = now.date;
         attempt.transTime = now.time;
         attempt.atSeconds = now.seconds;
+        attempt.clientSeconds = timedOutAt;
         ledger_.Append(attempt);
         return Refuse(request, "22", "card=" + cardNo + " automatic, nothing to reverse");
     }
@@ -295,6 +328,7 @@ Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, con
     cancellation.transDate = now.date;
     cancellation.transTime = now.time;
     cancellation.atSeconds = now.seconds;
+    cancellation.clientSeconds = ClientMoment(request.fields);
     cancellation = ledger_.Append(cancellation);
 
     ResponseFields answer = EchoAnswer(request.fields, "00");

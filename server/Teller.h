@@ -24,7 +24,8 @@ struct Outcome {
 // answered at the clock's present moment; a request seen before, byte for byte, gets its first answer.
 class Teller {
 public:
-    // A timed-out approval is reversed automatically only within this many seconds.
+    // A timed-out approval is reversed automatically only if made within this many seconds before the
+    // time-out, on the terminal's clock where both carry a moment, else before the cancellation arrives.
     static constexpr std::int64_t AutoCancelWindow = 600;
     // A repeat comes within seconds; answers are kept far longer than that and then forgotten.
     static constexpr std::int64_t ReplayKeep = 2 * 24 * 3600;

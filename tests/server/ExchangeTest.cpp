@@ -19,11 +19,18 @@ std::string ClientBuffer(const std::string& answer) {
 
 class ExchangeTest : public DemoLedgerTest {
 protected:
-    Outcome Approve(const std::string& card, const std::string& care, const std::string& amount) {
+    // The time and date given are the terminal's clock; the server's is the test clock.
+    Outcome Approve(const std::string& card, const std::string& care, const std::string& amount,
+                    const char* time = "093015", const char* date = "20261207") {
         RequestFields f = CounterRequest("0500", card);
         f.CareCode = care;
         f.Amount = amount;
+        f.TransTime = time;
+        f.TransDate = date;
         return Ask(f);
+    }
+    LedgerEntry Entry(const Outcome& approval) {
+        return ledger.ApprovalByNumber(DemoMerchant, At(approval.answer, 136, 12), "20261207").value();
     }
     Outcome CancelByNumber(const std::string& number, const std::string& date) {
         RequestFields f = CounterRequest("0600");
@@ -31,11 +38,13 @@ protected:
         f.OrgAuthDate = date;
         return Ask(f);
     }
-    RequestFields AutoCancel(const std::string& card, const std::string& care, const std::string& amount) {
+    RequestFields AutoCancel(const std::string& card, const std::string& care, const std::string& amount,
+                             const char* time = "093015") {
         RequestFields f = CounterRequest("0600", card);
         f.CancelType = "2";
         f.CareCode = care;
         f.Amount = amount;
+        f.TransTime = time;
         return f;
     }
 };
@@ -178,9 +187,6 @@ TEST_F(ExchangeTest, CancellationByNumberRestoresTheBudgetOnce) {
 }
 
 TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheLatestRecentMatch) {
-    auto idOf = [&](const Outcome& approval) {
-        return ledger.ApprovalByNumber(DemoMerchant, At(approval.answer, 136, 12), "20261207")->id;
-    };
     Outcome first = Approve(Haneul, "01S", "40000");
     clock.Set({2026, 12, 7, 9, 31, 0});
     Outcome second = Approve(Haneul, "01S", "40000");
@@ -188,8 +194,8 @@ TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheLatestRecentMatch) {
     RequestFields timedOut = AutoCancel(Haneul, "01S", "40000");
     Outcome reversed = Ask(timedOut);
     ASSERT_EQ(reversed.respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(idOf(second)));
-    EXPECT_FALSE(ledger.IsCancelled(idOf(first)));
+    EXPECT_TRUE(ledger.IsCancelled(Entry(second).id));
+    EXPECT_FALSE(ledger.IsCancelled(Entry(first).id));
     EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
     // Sent again byte for byte, it is answered again and reverses nothing more.
     Outcome again = Ask(timedOut);
@@ -199,13 +205,53 @@ TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheLatestRecentMatch) {
 
     // Past ten minutes the first approval is out of reach; the attempt is kept all the same.
     clock.Set({2026, 12, 7, 9, 40, 16});
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000")).respCode, "22");
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "1")).respCode, "22");
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "094016")).respCode, "22");
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "1", "094016")).respCode, "22");
     Query unmatched =
         ledger.database().Prepare("SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'");
     unmatched.Step();
     EXPECT_EQ(unmatched.Int(0), 2);
     EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
+    EXPECT_TRUE(LedgerProblems(ledger).empty());
+}
+
+TEST_F(ExchangeTest, LateAutomaticCancellationGoesByTheTerminalsClock) {
+    // This terminal's clock runs seven minutes behind the server's.
+    Outcome unanswered = Approve(Haneul, "01S", "40000", "092315");
+    EXPECT_EQ(Entry(unanswered).clientSeconds, Teller::SecondsOf({2026, 12, 7, 9, 23, 15}));
+    RequestFields timedOut = AutoCancel(Haneul, "01S", "40000", "092325");
+    // Told the payment failed, the merchant takes it again; the cancellation gets through hours later.
+    clock.Set({2026, 12, 7, 9, 31, 0});
+    Outcome retaken = Approve(Haneul, "01S", "40000", "092400");
+    clock.Set({2026, 12, 7, 14, 5, 0});
+    ASSERT_EQ(Ask(timedOut).respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(unanswered).id));
+    EXPECT_FALSE(ledger.IsCancelled(Entry(retaken).id));
+    EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
+
+    // Another terminal runs eight minutes ahead, and its cancellation comes at once.
+    Outcome ahead = Approve(Bada, "02S", "45000", "141300");
+    clock.Set({2026, 12, 7, 14, 5, 10});
+    ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "141310")).respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(ahead).id));
+    EXPECT_TRUE(LedgerProblems(ledger).empty());
+}
+
+TEST_F(ExchangeTest, AutomaticCancellationWithoutAReadableMomentGoesByServerTime) {
+    // A day that does not exist leaves an approval without the terminal's moment.
+    Outcome early = Approve(Haneul, "01S", "40000", "093015", "20261232");
+    clock.Set({2026, 12, 7, 9, 35, 0});
+    Outcome later = Approve(Haneul, "02S", "50000", "093500", "20261232");
+    EXPECT_FALSE(Entry(later).clientSeconds.has_value());
+    clock.Set({2026, 12, 7, 9, 40, 16});
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093025")).respCode, "22");
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "50000", "093510")).respCode, "00");
+    EXPECT_FALSE(ledger.IsCancelled(Entry(early).id));
+
+    // Nor can an hour that does not exist be read on the cancellation.
+    Outcome dated = Approve(Bada, "02S", "45000", "094016");
+    EXPECT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "240000")).respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(dated).id));
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 

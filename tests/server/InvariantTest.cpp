@@ -98,6 +98,9 @@ TEST_F(DemoLedgerTest, RandomApprovalsAndCancellationsKeepTheLedgerSound) {
                 f.CareCode = item.care;
                 f.Amount = std::to_string(1000 * (1 + pick(40)));
             }
+            // The terminals keep the server's time, so automatic cancellations reach across the month too.
+            f.TransDate = FormatDate(now);
+            f.TransTime = FormatTime(now);
             telegrams.push_back(what == 9 && !sent.empty()
                                     ? sent[static_cast<size_t>(pick(static_cast<int>(sent.size())))]
                                     : AssembleStandardRequest(f));

@@ -24,13 +24,30 @@ TEST(LedgerFile, OlderSchemaMigratesForwardKeepingItsData) {
         old.Open(file);
         MigrateSchema(old, 1);
         old.Exec("INSERT INTO merchants VALUES ('000000000001', '1111111111', x'00', x'00', 'a', 'b', 'c')");
+        MigrateSchema(old, 2);
+        old.Exec("INSERT INTO replays VALUES (x'01', 'first', 0)");
+        old.Exec(
+            "INSERT INTO ledger (id, kind, approval_no, merchant_no, card_no, care_code, programme, amount, "
+            "budget_month, trans_date, trans_time, at_seconds) VALUES (1, 'approval', '000000000001', "
+            "'000000000001', '9410000000000001', '01S', 'S', 1000, '202612', '20261207', '093015', 100)");
     }
     Ledger ledger;
     ledger.Open(file);
     EXPECT_EQ(SchemaVersion(ledger.database()), LatestSchemaVersion());
     EXPECT_TRUE(ledger.MerchantByNumber("000000000001").has_value());
-    ledger.StoreReplay("key", "answer", 0);
-    EXPECT_EQ(ledger.Replay("key"), "answer");
+    EXPECT_EQ(ledger.Replay("\x01"), "first");
+    // An approval from before the terminal's moment was kept is found on the server's clock alone.
+    std::optional<LedgerEntry> kept = ledger.ApprovalByNumber("000000000001", "000000000001", "20261207");
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->amount, 1000);
+    EXPECT_FALSE(kept->clientSeconds.has_value());
+    auto latest = [&](std::int64_t serverSince) {
+        return ledger.LatestUncancelledApproval("000000000001", "9410000000000001", "01S", 1000,
+                                                MomentRange{0, 10}, serverSince);
+    };
+    EXPECT_TRUE(latest(100).has_value());
+    EXPECT_FALSE(latest(101).has_value());
+    EXPECT_THROW(ledger.database().Exec("UPDATE ledger SET client_seconds = 5"), DatabaseError);
 
     ledger.database().Exec("UPDATE schema_version SET version = 99");
     ledger.Close();
