@@ -1,0 +1,122 @@
+// The whole program against the real reference server, in one process: the login, a card read into
+// the card-reader window, an approval, its cancellation, a balance inquiry and a refused approval, each
+// then looked up in the server's ledger.
+#include "../server/ServerTestSupport.h"
+#include "app/Program.h"
+#include "support/WindowFixture.h"
+#include "windows/login/Form3.h"
+#include "windows/lookup/Form6.h"
+#include "windows/main/Form1.h"
+#include "windows/receipt/Form5.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace dovra;
+
+namespace {
+
+template <class Window> Window* Shown() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<Window*>(window); found && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+class InProcessTest : public WindowFixture {
+protected:
+    InProcessTest() : server(temp.path() / "ledger.db") {
+        WriteIni("PellumInfo", "dovra_Port", std::to_string(server.Target().port), paths().DovraSetting());
+    }
+
+    // The card read as a reader types it; returns when the answer has closed the window.
+    void ReadCard(const char* card) {
+        QTest::mouseClick(main->Command1, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([] { return Shown<Form6>() != nullptr; }, 5000));
+        QPointer<Form6> reader = Shown<Form6>();
+        QTest::keyClicks(reader->Text1, QString(card) + "=2812");
+        QTest::keyClick(reader->Text1, Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.isNull(); }, 5000));
+    }
+
+    // Pays and answers the receipt question with "아니요"; returns the result lines.
+    QStringList Pay() {
+        clock.Set({2026, 12, 7, 9, 30, ++second});
+        QTest::mouseClick(main->Command4, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return main->Command4->isEnabled() || Shown<Form5>(); }, 5000));
+        if (Form5* receipt = Shown<Form5>()) {
+            QTest::mouseClick(receipt->Command2, Qt::LeftButton);
+        }
+        QStringList lines;
+        for (int i = 0; i < main->lstResult->count(); ++i) {
+            lines << main->lstResult->item(i)->text();
+        }
+        return lines;
+    }
+
+    Ledger& LedgerNow() {
+        reader = std::make_unique<Ledger>();
+        reader->Open(temp.path() / "ledger.db");
+        return *reader;
+    }
+
+    dovra::testing::ServerThread server;
+    std::unique_ptr<Ledger> reader;
+    QPointer<Form1> main;
+    int second = 15;
+};
+
+} // namespace
+
+TEST_F(InProcessTest, ApproveCancelAskAndBeRefusedWithTheLedgerAgreeing) {
+    Program program(services);
+    program.ShowLogin();
+    program.loginWindow()->Text1->setText("1208147521");
+    program.loginWindow()->Text4->setText("2580");
+    QTest::mouseClick(program.loginWindow()->btnLogin, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
+    main = program.mainWindow();
+    EXPECT_EQ(main->Text1->text().trimmed(), "새싹아동발달센터");
+
+    ReadCard(dovra::testing::Haneul);
+    ASSERT_EQ(main->cmbCare1->currentText(), "언어치료");
+    EXPECT_EQ(main->txtCare_Amount1->text(), "40,000");
+    QStringList approved = Pay();
+    ASSERT_EQ(approved.value(0), "승인요청이 정상처리 되었습니다");
+    std::string approvalNo = services.telegrams.responseFields.ApprovalNo;
+    std::string approvedOn = services.telegrams.responseFields.TransDate;
+    std::string month = approvedOn.substr(0, 6);
+    auto approval = LedgerNow().ApprovalByNumber(dovra::testing::DemoMerchant, approvalNo, approvedOn);
+    ASSERT_TRUE(approval);
+    EXPECT_EQ(approval->amount, 40000);
+    EXPECT_EQ(approval->careCode, "01S");
+    EXPECT_EQ(LedgerNow().BudgetOf(dovra::testing::Haneul, 'S', month).remaining, 180000);
+    EXPECT_EQ(approved.value(6), "월잔여금액 : 180,000");
+
+    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    ReadCard(dovra::testing::Haneul);
+    main->txtOrg_approval_no->setText(QString::fromStdString(approvalNo));
+    main->txtOrg_auth_date->setText(QString::fromStdString(approvedOn));
+    EXPECT_EQ(Pay().value(0), "취소요청이 정상처리 되었습니다");
+    EXPECT_TRUE(LedgerNow().IsCancelled(approval->id));
+    EXPECT_EQ(LedgerNow().BudgetOf(dovra::testing::Haneul, 'S', month).remaining, 220000);
+
+    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    ReadCard(dovra::testing::Haneul);
+    QStringList balance = Pay();
+    EXPECT_EQ(balance.value(0), "잔액조회가 정상처리 되었습니다");
+    EXPECT_EQ(balance.value(4), "치료지원 월잔여금액 : 220,000");
+    EXPECT_EQ(balance.value(6), "방과후 월잔여금액 :  100,000");
+
+    QTest::mouseClick(main->Option1, Qt::LeftButton);
+    ReadCard(dovra::testing::Chorong);
+    QStringList refused = Pay();
+    EXPECT_EQ(refused.value(0), "승인요청이 거절 되었습니다.");
+    EXPECT_EQ(refused.value(1), "응답코드   : 88");
+    EXPECT_EQ(LedgerNow().BudgetOf(dovra::testing::Chorong, 'S', month).remaining, 10000);
+
+    EXPECT_EQ(dovra::testing::LedgerProblems(LedgerNow()), std::vector<std::string>{});
+    main->close();
+}
