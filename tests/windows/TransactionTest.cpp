@@ -340,3 +340,25 @@ TEST_F(TransactionTest, ApprovalOpenWhenTheProgramEndsIsCancelledAtTheNextStart)
     EXPECT_EQ(peer->requests[0].substr(4, 4), "0600");
     EXPECT_EQ(peer->requests[0].substr(4 + 190, 1), "2");
 }
+
+TEST_F(TransactionTest, ApprovedCancellationAndRefusedBalanceRows) {
+    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    LookedUp();
+    peer->Answer(Answer{.msgType = "0600", .approvalNo = "000012345679"}.Telegram());
+    Pay();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
+    EXPECT_EQ(ResultLines().at(0), "취소요청이 정상처리 되었습니다");
+    EXPECT_EQ(ResultLines().at(1), "승인번호   : 000012345679");
+    EXPECT_EQ(ResultLines().size(), 7u);
+    EXPECT_EQ(Receipt()->Text1->text(), "카드 취소");
+    QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
+
+    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    LookedUp();
+    peer->Answer(Answer{.msgType = "0700", .code = "17", .message = "미등록카드번호"}.Telegram());
+    Pay();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lstResult->count() == 3; }, 5000));
+    EXPECT_EQ(ResultLines()[0], "잔액조회가 거절 되었습니다");
+    EXPECT_EQ(ResultLines()[1], "거절코드   : 17");
+    EXPECT_EQ(ResultLines()[2], "거절메세지 : 미등록카드번호" + std::string(18, ' '));
+}
