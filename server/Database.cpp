@@ -118,6 +118,10 @@ int Database::Changes() const {
     return sqlite3_changes(db_);
 }
 
+bool Database::InTransaction() const {
+    return db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+}
+
 Query Database::Prepare(const std::string& sql) {
     auto found = statements_.find(sql);
     if (found == statements_.end()) {

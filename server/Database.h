@@ -62,7 +62,8 @@ public:
     Query Prepare(const std::string& sql);
 
     int Changes() const; // rows the last statement wrote
-    sqlite3* handle() const { return db_; }
+    // False once SQLite has rolled back the open transaction by itself (disk full, I/O error).
+    bool InTransaction() const;
 
 private:
     sqlite3* db_ = nullptr;

@@ -73,6 +73,7 @@ public:
     void Mark();
     void ReleaseMark();
     void RollbackToMark();
+    bool InTransaction() const { return db_.InTransaction(); }
 
     bool IsEmpty();
 

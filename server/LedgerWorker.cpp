@@ -73,7 +73,14 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
             }
         }
     }
+    // Once SQLite has dropped the batch's transaction, a savepoint would open and commit a transaction
+    // of its own: the rest of the batch is refused undecided rather than charged behind a "29".
+    std::string lost;
     for (LedgerJob& job : batch) {
+        if (!lost.empty()) {
+            results.push_back({job.ticket, teller_.Refuse(job.request, "29", lost)});
+            continue;
+        }
         try {
             ledger_.Mark();
             Outcome outcome = teller_.Handle(job.request);
@@ -84,6 +91,9 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
                 ledger_.RollbackToMark();
             } catch (const std::exception&) {
                 // The commit below fails too and turns the batch into refusals.
+            }
+            if (!ledger_.InTransaction()) {
+                lost = error.what();
             }
             results.push_back({job.ticket, teller_.Refuse(job.request, "29", error.what())});
         }

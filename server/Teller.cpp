@@ -105,16 +105,27 @@ Outcome Teller::Handle(const Request& request) {
     if (request.fields.MsgType == "0100") {
         return Login(request);
     }
+    // Lookups and balance inquiries move no money either: deciding them again is the right answer.
+    bool movesMoney = request.fields.MsgType == "0500" || request.fields.MsgType == "0600";
+    if (!movesMoney) {
+        return Decide(request, now);
+    }
     std::string key = RequestHash(request.body);
     Outcome outcome;
     if (std::optional<std::string> first = ledger_.Replay(key)) {
         outcome = {*first, RespCodeOf(*first), "replayed", true};
     } else {
         outcome = Decide(request, now);
-        ledger_.StoreReplay(key, outcome.answer, now.seconds);
+        // An automatic cancellation that found nothing is tried again by the terminal with the same
+        // bytes; an approval delayed in the network may have reached the ledger since, so it is
+        // decided afresh rather than answered with the old "22".
+        bool unmatchedAutomatic = request.fields.CancelType == "2" && outcome.respCode != "00";
+        if (!unmatchedAutomatic) {
+            ledger_.StoreReplay(key, outcome.answer, now.seconds);
+        }
     }
     // Even a replayed answer may come from this very batch, and stands only if the batch commits.
-    outcome.needsCommit = request.fields.MsgType == "0500" || request.fields.MsgType == "0600";
+    outcome.needsCommit = true;
     return outcome;
 }
 

@@ -229,6 +229,16 @@ TEST_F(ExchangeTest, LateAutomaticCancellationGoesByTheTerminalsClock) {
     EXPECT_FALSE(ledger.IsCancelled(Entry(retaken).id));
     EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
 
+    // A cancellation that found nothing is decided afresh when the same bytes come again: the approval
+    // it was meant for may have been delayed in the network and reached the ledger since.
+    RequestFields early = AutoCancel(Bada, "01A", "25000", "140020");
+    EXPECT_EQ(Ask(early).respCode, "22");
+    Outcome delayed = Approve(Bada, "01A", "25000", "140010");
+    Outcome retried = Ask(early);
+    EXPECT_FALSE(retried.replayed);
+    ASSERT_EQ(retried.respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(delayed).id));
+
     // Another terminal runs eight minutes ahead, and its cancellation comes at once.
     Outcome ahead = Approve(Bada, "02S", "45000", "141300");
     clock.Set({2026, 12, 7, 14, 5, 10});
