@@ -108,6 +108,14 @@ std::string PadField(std::string_view value, bool numeric, int width) {
     return AnsiLeft(std::string(value) + fill, width);
 }
 
+std::string_view TrimSpaces(std::string_view s) {
+    size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 int CharCount(std::string_view s) {
     int count = 0;
     for (size_t i = 0; i < s.size(); i += Cp949CharLength(s, i)) {

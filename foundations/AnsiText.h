@@ -26,6 +26,9 @@ std::string AnsiMid(std::string_view s, int start, int length);
 // text: left-aligned before spaces, trailing bytes dropped when too long. Digits are not checked.
 std::string PadField(std::string_view value, bool numeric, int width);
 
+// Without the spaces at either end, as the telegrams' fields are trimmed (tabs and other bytes stay).
+std::string_view TrimSpaces(std::string_view s);
+
 // Characters rather than bytes: a double-byte character counts once. The inner length prefix of a
 // request is written with this count.
 int CharCount(std::string_view s);

@@ -1,20 +1,12 @@
 #include "foundations/NumberFormat.h"
 
+#include "foundations/AnsiText.h"
+
 #include <algorithm>
 
 namespace dovra {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && s.back() == ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -22,7 +14,7 @@ bool IsDigit(char c) {
 
 // The digits of a whole number without leading zeros ("0" for zero); empty when s is not one.
 std::string WholeNumberDigits(std::string_view s, bool allowSeparators) {
-    s = Trim(s);
+    s = TrimSpaces(s);
     std::string digits;
     for (char c : s) {
         if (IsDigit(c)) {

@@ -1,5 +1,7 @@
 #include "server/ApprovalServer.h"
 
+#include "foundations/AnsiText.h"
+
 #include "transport/Envelope.h"
 
 #include <QDateTime>
@@ -18,10 +20,6 @@ namespace {
 constexpr int DecryptBuffer = 2000;
 constexpr int EncryptBuffer = 2000;
 
-std::string TrimmedCopy(const std::string& s) {
-    size_t from = s.find_first_not_of(' ');
-    return from == std::string::npos ? std::string() : s.substr(from, s.find_last_not_of(' ') - from + 1);
-}
 
 } // namespace
 
@@ -159,7 +157,7 @@ void ApprovalServer::Received(std::uint64_t id, Connection& connection) {
     }
     const RequestFields& fields = read.request.fields;
     connection.summary =
-        fields.MsgType + " merchant=" + TrimmedCopy(fields.MerchantNo) + " trace=" + fields.TraceNo;
+        fields.MsgType + " merchant=" + std::string(TrimSpaces(fields.MerchantNo)) + " trace=" + fields.TraceNo;
     if (read.kind == ReadResult::Kind::Malformed) {
         Send(id, connection, teller_.Refuse(read.request, "93", read.problem));
         return;

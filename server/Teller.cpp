@@ -1,5 +1,7 @@
 #include "server/Teller.h"
 
+#include "foundations/AnsiText.h"
+
 #include "foundations/Cp949.h"
 #include "server/Answers.h"
 #include "server/AuthNumber.h"
@@ -14,13 +16,7 @@ namespace dovra {
 
 namespace {
 
-std::string Trim(std::string_view s) {
-    size_t from = s.find_first_not_of(' ');
-    if (from == std::string_view::npos) {
-        return {};
-    }
-    return std::string(s.substr(from, s.find_last_not_of(' ') - from + 1));
-}
+std::string Trim(std::string_view s) { return std::string(TrimSpaces(s)); }
 
 bool AllDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });

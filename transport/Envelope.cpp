@@ -14,16 +14,6 @@ constexpr int PrefixWidth = 4;
 constexpr int MinCipher = 100;
 constexpr int MaxCipher = 999;
 
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && s.back() == ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 bool AllDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }

@@ -41,14 +41,6 @@ const std::string& AssembleCardLookup(const Services& services, const LookupRequ
     return services.telegrams.TelegramBuffer;
 }
 
-std::string TrimSpaces(std::string_view cp949) {
-    size_t first = cp949.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(cp949.substr(first, cp949.find_last_not_of(' ') - first + 1));
-}
-
 void ShowAcceptedLines(Form1& main, const ResponseFields& answer) {
     main.lstResult->addItem(LookupTexts::Accepted);
     main.lstResult->addItem(LookupTexts::StudentLabel + ToQt(answer.StudentName));

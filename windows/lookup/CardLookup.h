@@ -33,9 +33,6 @@ struct LookupRequest {
 // Fills the program's shared request fields for a card lookup and assembles TelegramBuffer from them.
 const std::string& AssembleCardLookup(const Services& services, const LookupRequest& request);
 
-// Blanks only, as the care item codes and names are compared and shown.
-std::string TrimSpaces(std::string_view cp949);
-
 // The parts of an answer that both windows put on the main window alike.
 void ShowAcceptedLines(Form1& main, const ResponseFields& answer); // headline, student, school
 void ShowRefusal(Form1& main, const ResponseFields& answer);       // three lines, care items locked

@@ -85,8 +85,10 @@ void Form6::Text1_KeyPress(const QKeyEvent& key) {
 void Form6::Winsock1_Connect() {
     std::string card = AnsiLeft(ToCp949(Text1->text()), CardLength);
     if (CharCount(card) < CardLength) {
-        // The connection stays: the next "=" or Enter of a new read makes a fresh one.
+        // The connection stays: the next "=" or Enter of a new read makes a fresh one. The misread is
+        // dropped, or it would lead the next read and make another card's number of the two.
         Tell(LookupTexts::EnterCardNumber);
+        Text1->clear();
         return;
     }
     const auto settings = services_.paths.DovraSetting();
@@ -133,7 +135,7 @@ void Form6::ListCareItems(const ResponseFields& answer) {
         const CareItem& item = answer.CareItems[static_cast<size_t>(k - 1)];
         std::string kind = AnsiRight(TrimSpaces(item.ItemCode), 1);
         bool runStarts = k == 1 || (kind != previous && !TrimSpaces(item.ItemRemain).empty());
-        QString name = ToQt(TrimSpaces(item.ItemName));
+        QString name = ToQt(std::string(TrimSpaces(item.ItemName)));
         if (kind == "S") {
             main_.AddCareEntry(name, k);
             if (runStarts) {

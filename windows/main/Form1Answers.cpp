@@ -86,8 +86,8 @@ void Form1::ShowReceipt(RequestKind kind) {
     receipt->Text2->setText(ToQt(AnsiLeft(r.CardData, 16)));
     receipt->Text3->setText(ToQt(r.TransDate + "  " + FormatClockTime(r.TransTime)));
     receipt->Text4->setText(Trimmed(r.ApprovalNo));
-    receipt->Text5->setText(Amount(Trimmed(r.Amount).toStdString()));
-    receipt->Text6->setText(Amount(Trimmed(r.MonthRemain).toStdString()));
+    receipt->Text5->setText(Amount(std::string(TrimSpaces(r.Amount))));
+    receipt->Text6->setText(Amount(std::string(TrimSpaces(r.MonthRemain))));
     receipt->Text7->setText(cmbCare1->currentText().trimmed());
     receipt->Text8->setText(txtTeacher1->text().trimmed());
     connect(receipt, &Form5::Closed, this, &Form1::ReturnToIdle);
