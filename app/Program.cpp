@@ -2,10 +2,12 @@
 
 #include "windows/login/Form3.h"
 #include "windows/lookup/LookupWindows.h"
+#include "windows/main/AutomaticCancellation.h"
 #include "windows/main/Form1.h"
 
 #include <QLockFile>
 #include <QString>
+#include <QTimer>
 
 namespace dovra {
 
@@ -30,7 +32,7 @@ Form1* Program::mainWindow() const {
 void Program::ShowLogin() {
     login_ = new Form3(services_);
     connect(login_, &Form3::LoginAccepted, this, &Program::OpenMainWindow);
-    connect(login_, &Form3::Closed, this, &Program::Ended);
+    connect(login_, &Form3::Closed, this, &Program::EndWhenSettled);
     login_->show();
 }
 
@@ -40,8 +42,30 @@ void Program::OpenMainWindow() {
     main_->lstResult->addItem(Started);
     AttachLookupWindows(*main_, services_);
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
-    connect(main_, &Form1::Closed, this, &Program::Ended);
+    connect(main_, &Form1::Closed, this, &Program::EndWhenSettled);
     main_->show();
+}
+
+void Program::EndWhenSettled() {
+    // A cancellation started by closing the window during an approval goes out before the program
+    // ends, rather than at the next start; an unreachable server does not hold the program for long.
+    constexpr int PollMs = 100;
+    constexpr int GraceMs = 5000;
+    auto* poll = new QTimer(this);
+    auto waited = std::make_shared<int>(0);
+    connect(poll, &QTimer::timeout, this, [this, poll, waited] {
+        *waited += PollMs;
+        if (cancellations_->Settled() || *waited >= GraceMs) {
+            poll->deleteLater();
+            emit Ended();
+        }
+    });
+    if (cancellations_->Settled()) {
+        poll->deleteLater();
+        emit Ended();
+        return;
+    }
+    poll->start(PollMs);
 }
 
 std::unique_ptr<QLockFile> AcquireInstanceLock(const std::filesystem::path& settingsRoot) {

@@ -24,6 +24,8 @@ public:
     explicit Program(const Services& services, QObject* parent = nullptr);
 
     void ShowLogin();
+    // Ends the program once the automatic cancellations have left, or after a few seconds without.
+    void EndWhenSettled();
     Form3* loginWindow() const;
     Form1* mainWindow() const;
 

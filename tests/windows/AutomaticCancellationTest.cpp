@@ -26,18 +26,19 @@ protected:
                PadField(Utf8ToCp949("이수진"), false, 10) + std::string(10 + 40 + 32 + 145, ' ');
     }
 
-    // What the server must receive for it, sent at 09:30:25; the three syllables of the name count once each.
-    static std::string ExpectedCancellation() {
+    // What the server must receive for it, sent at the given time and dated at the other; the three
+    // syllables of the name count once each.
+    static std::string ExpectedCancellation(const std::string& sent = "093025",
+                                            const std::string& dated = "093025") {
         return "0447"
                "0600"
                "0301"
-               "20261207"
-               "093025"
-               "093025052301"
+               "20261207" +
+               sent + sent + "052301" +
                "00"
                "000071052301   "
-               "20261207"
-               "093025"
+               "20261207" +
+               dated +
                "11"
                "0"
                "9410000012345678" +
@@ -70,12 +71,15 @@ TEST_F(AutomaticCancellationTest, ApprovalLeftOpenByAnEarlierRunIsCancelledAtSta
         AutomaticCancellation earlier(services);
         ASSERT_TRUE(earlier.journal().RecordApproval(Approval()));
     }
-    clock.Set({2026, 12, 7, 9, 30, 25});
+    // Hours later, the cancellation keeps the approval's own moment, where the server looks for it.
+    clock.Set({2026, 12, 7, 14, 0, 0});
     AutomaticCancellation cancellation(services);
     cancellation.Start();
+    EXPECT_FALSE(cancellation.Settled());
     ASSERT_TRUE(peer->WaitForRequests(1));
-    EXPECT_EQ(peer->requests[0], ExpectedCancellation());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+    EXPECT_EQ(peer->requests[0], ExpectedCancellation("140000", "093015"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.Settled(); }, 2000));
+    EXPECT_TRUE(cancellation.journal().Entries().empty());
 }
 
 TEST_F(AutomaticCancellationTest, FailedSendIsRetriedWithTheSameTelegram) {

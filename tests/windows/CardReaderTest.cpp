@@ -44,6 +44,14 @@ TEST_F(CardReaderTest, FifteenCharactersAreToldOnceConnectedAndNothingIsSent) {
     EXPECT_EQ(messages.shown[0].text, "카드번호를 정확히 입력해주세요");
     QTest::qWait(50);
     EXPECT_TRUE(peer->requests.empty() && main->Card1->text().isEmpty() && window->isVisible());
+
+    // The next read stands on its own, not behind the misread.
+    peer->Answer(Answer("00", {Speech}));
+    QTest::keyClicks(window->Text1, "9410000012345678");
+    QTest::keyClick(window->Text1, Qt::Key_Return);
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0].substr(4 + 68, 16), "9410000012345678");
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(CardReaderTest, CancelBeforeAndAfterSendingLeavesTheEntryAsCleared) {

@@ -140,3 +140,29 @@ TEST_F(MainWindowTest, SilenceAfterARequestEndsInTheTimeOutMessage) {
     QTest::qWait(50);
     EXPECT_EQ(messages.shown.size(), 1u);
 }
+
+TEST_F(MainWindowTest, ClosingDuringAnApprovalSendsItsCancellationBeforeTheProgramEnds) {
+    Program program(services);
+    bool ended = false;
+    QObject::connect(&program, &Program::Ended, [&] { ended = true; });
+    program.ShowLogin();
+    Form1* main = LogIn(program, "새싹아동발달센터");
+    ASSERT_NE(main, nullptr);
+    for (auto [box, text] : {std::pair{main->Card1, "9410"},
+                             {main->Card2, "0000"},
+                             {main->Card3, "1234"},
+                             {main->Card4, "5678"}}) {
+        box->setText(text);
+    }
+    peer->Answer("", ScriptedPeer::Delivery::Never);
+    clock.Set({2026, 12, 7, 9, 31, 0}); // past the login's second
+    QTest::mouseClick(main->Command4, Qt::LeftButton);
+    ASSERT_TRUE(peer->WaitForRequests(2));
+    EXPECT_EQ(peer->requests[1].substr(4, 4), "0500");
+
+    main->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 6000));
+    ASSERT_EQ(peer->requests.size(), 3u);
+    EXPECT_EQ(peer->requests[2].substr(4, 4), "0600");
+    EXPECT_EQ(peer->requests[2].substr(4 + 190, 1), "2");
+}

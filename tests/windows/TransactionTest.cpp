@@ -295,7 +295,7 @@ TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswer) {
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(2));
     EXPECT_EQ(peer->requests[1].substr(4, 4), "0600");
-    EXPECT_EQ(messages.shown.at(0).text, "연결할 수 없습니다");
+    EXPECT_EQ(messages.shown.at(0).text, "서버의 응답을 읽을 수 없습니다");
     EXPECT_TRUE(main->Command4->isEnabled());
 }
 
@@ -323,6 +323,11 @@ TEST_F(TransactionTest, ApprovalOpenWhenTheProgramEndsIsCancelledAtTheNextStart)
     peer->Answer("", ScriptedPeer::Delivery::Never);
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(1));
+    // Nothing on the window may change what the request is about while it is out.
+    for (QWidget* control : std::initializer_list<QWidget*>{main->Command4, main->Command1, main->Command2,
+                                                            main->Option2, main->Option3, main->btnLogout}) {
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    }
     // The program ends while waiting, without the window's own farewell.
     {
         AutomaticCancellation journalView(services);

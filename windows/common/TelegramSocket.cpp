@@ -2,12 +2,27 @@
 
 namespace dovra {
 
+namespace {
+// A server that takes longer than this to accept is treated as unreachable, so the window that waits
+// is never left hanging on the platform's own connection time-out of minutes.
+constexpr int ConnectTimeoutMs = 10000;
+} // namespace
+
 TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, const Services& services,
                                QObject* parent)
-    : QObject(parent), exchange_(exchange), services_(services), socket_(new QTcpSocket(this)) {
+    : QObject(parent), exchange_(exchange), services_(services), socket_(new QTcpSocket(this)),
+      connectTimer_(new QTimer(this)) {
     setObjectName(name);
     socket_->setObjectName(name);
+    connectTimer_->setSingleShot(true);
+    connectTimer_->setInterval(ConnectTimeoutMs);
+    connect(connectTimer_, &QTimer::timeout, this, [this] {
+        Close();
+        answered_ = true;
+        emit Failed(Failure::CannotConnect);
+    });
     connect(socket_, &QTcpSocket::connected, this, [this] {
+        connectTimer_->stop();
         connected_ = true;
         emit Connected();
     });
@@ -17,6 +32,7 @@ TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, co
 
 void TelegramSocket::Open(const ServerAddress& address) {
     Close();
+    connectTimer_->start();
     socket_->connectToHost(address.host, address.port);
 }
 
@@ -25,8 +41,10 @@ void TelegramSocket::Close() {
     socket_->blockSignals(true);
     socket_->abort();
     socket_->blockSignals(false);
+    connectTimer_->stop();
     assembler_.Reset();
     connected_ = false;
+    sent_ = false;
     answered_ = false;
 }
 
@@ -37,6 +55,7 @@ EnvelopeError TelegramSocket::Send(std::string_view telegramBuffer) {
     }
     assembler_.Reset();
     answered_ = false;
+    sent_ = true;
     socket_->write(sealed.wire.data(), static_cast<qint64>(sealed.wire.size()));
     return EnvelopeError::None;
 }
@@ -66,7 +85,10 @@ void TelegramSocket::OnReadyRead() {
 }
 
 void TelegramSocket::OnError(QAbstractSocket::SocketError) {
-    if (answered_) {
+    connectTimer_->stop();
+    // A connection closed before anything was sent on it leaves nobody waiting: the card-reader window
+    // keeps such a connection open after a short read, and the server may drop it as idle.
+    if (answered_ || (connected_ && !sent_)) {
         return;
     }
     answered_ = true;

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <string>
 
@@ -44,8 +45,10 @@ private:
     Exchange exchange_;
     const Services& services_;
     QTcpSocket* socket_;
+    QTimer* connectTimer_;
     TelegramAssembler assembler_;
     bool connected_ = false;
+    bool sent_ = false;
     bool answered_ = false;
 };
 

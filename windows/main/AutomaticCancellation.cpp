@@ -3,13 +3,16 @@
 #include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
 
+#include <algorithm>
+
 namespace dovra {
 
 namespace {
 constexpr int RetryMs = 10000;
 }
 
-std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services) {
+std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services,
+                                       CancellationMoment moment) {
     RequestFields& f = services.telegrams.requestFields;
     f = RequestFields{};
     int position = CutFields<CommonHeader>(approvalTelegram, 1, f, CommonHeaderLayout);
@@ -19,8 +22,10 @@ std::string BuildAutomaticCancellation(const std::string& approvalTelegram, cons
     f.SendDate = FormatDate(services.clock.Now());
     f.SendTime = FormatTime(services.clock.Now());
     f.TraceNo = FormatTime(services.clock.Now()) + AnsiRight(number, 6);
-    f.TransDate = FormatDate(services.clock.Now());
-    f.TransTime = FormatTime(services.clock.Now());
+    if (moment == CancellationMoment::Now) {
+        f.TransDate = FormatDate(services.clock.Now());
+        f.TransTime = FormatTime(services.clock.Now());
+    }
     f.CancelType = "2";
     f.TeacherCode.clear();
     return AssembleStandardRequest(f);
@@ -45,7 +50,8 @@ AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* 
 void AutomaticCancellation::Start() {
     for (const auto& entry : journal_.Entries()) {
         if (entry.kind == CancellationJournal::Kind::OpenApproval) {
-            journal_.RecordCancellation(entry.id, BuildAutomaticCancellation(entry.telegram, services_));
+            journal_.RecordCancellation(entry.id, BuildAutomaticCancellation(entry.telegram, services_,
+                                                                             CancellationMoment::OfApproval));
         }
     }
     SendNext();
@@ -53,11 +59,22 @@ void AutomaticCancellation::Start() {
 
 bool AutomaticCancellation::CancelApproval(const std::string& approvalId,
                                            const std::string& approvalTelegram) {
-    if (!journal_.RecordCancellation(approvalId, BuildAutomaticCancellation(approvalTelegram, services_))) {
+    if (!journal_.RecordCancellation(
+            approvalId, BuildAutomaticCancellation(approvalTelegram, services_, CancellationMoment::Now))) {
         return false;
     }
     SendNext();
     return true;
+}
+
+bool AutomaticCancellation::Settled() const {
+    if (current_) {
+        return false;
+    }
+    auto entries = journal_.Entries();
+    return std::none_of(entries.begin(), entries.end(), [](const CancellationJournal::Entry& entry) {
+        return entry.kind == CancellationJournal::Kind::PendingCancellation;
+    });
 }
 
 void AutomaticCancellation::SendNext() {

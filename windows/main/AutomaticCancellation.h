@@ -29,6 +29,9 @@ public:
     // journal entry and goes out now. False when it could not be journalled.
     bool CancelApproval(const std::string& approvalId, const std::string& approvalTelegram);
 
+    // Nothing waits to be sent.
+    bool Settled() const;
+
     TelegramSocket* sckMain2;
     QTimer* retryTimer;
 
@@ -43,7 +46,12 @@ private:
 };
 
 // The "0600" that cancels the given approval telegram: CancelType "2", no teacher code, and the moment
-// of now in its dates, times and TraceNo. Built in the shared request fields, as every request is.
-std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services);
+// of now in its header. Its TransDate and TransTime are now too at a time-out; for an approval an
+// earlier run left open they are the approval's own, since the server looks for the approval in the ten
+// minutes before them and the program may start again much later. Built in the shared request fields,
+// as every request is.
+enum class CancellationMoment { Now, OfApproval };
+std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services,
+                                       CancellationMoment moment);
 
 } // namespace dovra

@@ -156,7 +156,7 @@ void Form1::ClearEntry() {
 
 void Form1::ReturnToIdle() {
     ResetEntryControls();
-    Command4->setEnabled(true);
+    SetBusy(false);
 }
 
 void Form1::ResetEntryControls() {
@@ -204,7 +204,7 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::closeEvent(QCloseEvent* event) {
     // An approval still waiting for its answer has an unknown outcome once the window is gone.
     if (inFlight_) {
-        EndUnanswered(false);
+        EndUnanswered({});
     }
     timeMain->stop();
     tray_.RemoveTrayIcon();

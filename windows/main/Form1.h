@@ -115,9 +115,12 @@ private:
     // Requests.
     void Command4_Click();
     void sckMain_Connect();
-    void sckMain_Failed();
+    void sckMain_Failed(TelegramSocket::Failure failure);
     void timeMain_Timer();
-    void EndUnanswered(bool tellMerchant);
+    // The answer will not come: the automatic cancellation for an approval, then the message (none
+    // when empty), and the window free again.
+    void EndUnanswered(const QString& message);
+    void SetBusy(bool busy);
     RequestKind SelectedKind() const;
     void RefuseToSend(const QString& text);
 

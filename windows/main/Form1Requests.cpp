@@ -18,18 +18,27 @@ Form1::RequestKind Form1::SelectedKind() const {
     return Option2->isChecked() ? RequestKind::Cancellation : RequestKind::BalanceInquiry;
 }
 
+// While a request is out, nothing on the window may change what it is about: the buttons that would
+// clear the entry or leave the window wait with the pay button.
+void Form1::SetBusy(bool busy) {
+    for (QWidget* control : std::initializer_list<QWidget*>{Command4, Command1, Command2, Option1, Option2,
+                                                            Option3, btnLogout}) {
+        control->setEnabled(!busy);
+    }
+}
+
 void Form1::RefuseToSend(const QString& text) {
     services_.messages.Show(this, text, CommonTexts::Title, MessageIcon::None);
-    Command4->setEnabled(true);
+    SetBusy(false);
 }
 
 void Form1::Command4_Click() {
-    Command4->setEnabled(false);
+    SetBusy(true);
     QString cardNumber = Card1->text() + Card2->text() + Card3->text() + Card4->text();
     // Two requests in one second could share a TraceNo when the merchant number is unknown; the
     // second click is dropped, but the button is not left locked for good.
     if (FormatTime(services_.clock.Now()) == services_.telegrams.requestFields.TraceNo) {
-        Command4->setEnabled(true);
+        SetBusy(false);
         return;
     }
     if (cardNumber.size() < 16) {
@@ -105,7 +114,7 @@ void Form1::sckMain_Connect() {
     timeMain->start();
 }
 
-void Form1::sckMain_Failed() {
+void Form1::sckMain_Failed(TelegramSocket::Failure failure) {
     if (!inFlight_) {
         // Nothing was sent: the merchant may simply try again.
         sckMain->Close();
@@ -113,28 +122,30 @@ void Form1::sckMain_Failed() {
         return;
     }
     // Sent, but no answer that can be read: as good as none.
-    EndUnanswered(true);
+    EndUnanswered(failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
+                                                                       : CommonTexts::CannotConnect);
 }
 
 void Form1::timeMain_Timer() {
-    EndUnanswered(true);
+    EndUnanswered(CommonTexts::CannotConnect);
 }
 
-void Form1::EndUnanswered(bool tellMerchant) {
+void Form1::EndUnanswered(const QString& message) {
     sckMain->Close();
     timeMain->stop();
     bool approval = inFlight_ == RequestKind::Approval;
     inFlight_.reset();
     // Journalled and on its way before the message waits for the merchant.
-    if (approval) {
-        cancellations_->CancelApproval(openApprovalId_, openApproval_);
-        openApprovalId_.clear();
-        openApproval_.clear();
+    bool cancellationKept = !approval || cancellations_->CancelApproval(openApprovalId_, openApproval_);
+    openApprovalId_.clear();
+    openApproval_.clear();
+    if (!message.isEmpty()) {
+        services_.messages.Show(this, message, CommonTexts::AppTitle, MessageIcon::None);
     }
-    if (tellMerchant) {
-        services_.messages.Show(this, CommonTexts::CannotConnect, CommonTexts::AppTitle, MessageIcon::None);
+    if (!cancellationKept) {
+        services_.messages.Show(this, Texts::CancellationNotKept, CommonTexts::Title, MessageIcon::Warning);
     }
-    Command4->setEnabled(true);
+    SetBusy(false);
 }
 
 } // namespace dovra

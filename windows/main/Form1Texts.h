@@ -34,6 +34,8 @@ inline constexpr int OwnWordsReason = 7;
 inline const QString EnterCardNumber = QStringLiteral("카드번호를 정확히 입력해주세요");
 inline const QString EnterReason = QStringLiteral("치료금액 변경사유를 입력해주세요");
 inline const QString CannotJournal = QStringLiteral("거래 기록을 저장할 수 없어 결제를 요청하지 않았습니다");
+inline const QString CancellationNotKept =
+    QStringLiteral("자동취소를 기록할 수 없습니다. 승인 결과를 가맹점 관리 화면에서 확인해주세요");
 
 inline const QString ApprovalDone = QStringLiteral("승인요청이 정상처리 되었습니다");
 inline const QString CancellationDone = QStringLiteral("취소요청이 정상처리 되었습니다");
