@@ -1,5 +1,7 @@
 #include "windows/common/TelegramSocket.h"
 
+#include "windows/common/CommonTexts.h"
+
 namespace dovra {
 
 namespace {
@@ -93,6 +95,11 @@ void TelegramSocket::OnError(QAbstractSocket::SocketError) {
     }
     answered_ = true;
     emit Failed(connected_ ? Failure::ConnectionLost : Failure::CannotConnect);
+}
+
+const QString& FailureText(TelegramSocket::Failure failure) {
+    return failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
+                                                                : CommonTexts::CannotConnect;
 }
 
 } // namespace dovra

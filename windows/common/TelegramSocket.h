@@ -52,4 +52,7 @@ private:
     bool answered_ = false;
 };
 
+// What the merchant is told when an exchange breaks down before its answer.
+const QString& FailureText(TelegramSocket::Failure failure);
+
 } // namespace dovra

@@ -2,6 +2,7 @@
 
 #include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
+#include "transport/RequestHeader.h"
 #include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
@@ -110,9 +111,7 @@ void Form3::Winsock1_Connect() {
     RequestFields& f = services_.telegrams.requestFields;
     f.MsgType = "0100";
     f.IssueCode = ReadIni("PellumInfo", "dovra_Issue_code", settings);
-    f.SendDate = FormatDate(services_.clock.Now());
-    f.SendTime = FormatTime(services_.clock.Now());
-    f.TraceNo = FormatTime(services_.clock.Now()) + AnsiRight(ReadIni("ComInfo", "Number", settings), 6);
+    StampRequestHeader(f, services_.clock, ReadIni("ComInfo", "Number", settings));
     f.RespCode = "30";
     f.MerchantNo = ToCp949(Text1->text());
     f.AuthNo = ToCp949(Text4->text());
@@ -157,8 +156,7 @@ void Form3::SaveMerchant() {
 
 void Form3::Winsock1_Failed(TelegramSocket::Failure failure) {
     Winsock1->Close();
-    Tell(failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
-                                                              : CommonTexts::CannotConnect);
+    Tell(FailureText(failure));
     btnLogin->setEnabled(true);
 }
 

@@ -3,6 +3,7 @@
 #include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
 #include "foundations/NumberFormat.h"
+#include "transport/RequestHeader.h"
 #include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Looks.h"
@@ -18,9 +19,7 @@ const std::string& AssembleCardLookup(const Services& services, const LookupRequ
     RequestFields& f = services.telegrams.requestFields;
     f.MsgType = "0200";
     f.IssueCode = request.issueCode;
-    f.SendDate = FormatDate(clock.Now());
-    f.SendTime = FormatTime(clock.Now());
-    f.TraceNo = FormatTime(clock.Now()) + AnsiRight(ReadIni("ComInfo", "Number", request.numberFile), 6);
+    StampRequestHeader(f, clock, ReadIni("ComInfo", "Number", request.numberFile));
     f.RespCode = "00";
     f.MerchantNo = ReadIni("ComInfo", "Number", request.numberFile);
     f.TransDate = FormatDate(clock.Now());
@@ -76,11 +75,6 @@ void StoreCareItems(Form1& main, const ResponseFields& answer) {
         main.Care_Amount[i] = answer.CareItems[i].ItemAmount;
         main.Care_code[i] = answer.CareItems[i].ItemCode;
     }
-}
-
-const QString& FailureText(TelegramSocket::Failure failure) {
-    return failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
-                                                                : CommonTexts::CannotConnect;
 }
 
 void WithdrawCareItems(Form1& main) {

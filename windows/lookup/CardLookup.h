@@ -16,7 +16,6 @@ class Form1;
 
 // Texts that both card lookup windows show.
 namespace LookupTexts {
-inline const QString EnterCardNumber = QStringLiteral("카드번호를 정확히 입력해주세요");
 inline const QString Accepted = QStringLiteral("카드정보조회가 정상처리 되었습니다.");
 inline const QString StudentLabel = QStringLiteral("학생이름   : ");
 inline const QString SchoolLabel = QStringLiteral("학교명     : ");
@@ -42,8 +41,5 @@ void StoreCareItems(Form1& main, const ResponseFields& answer); // the nine-fold
 // A balance inquiry is for the whole card, so no care item is offered: the list locked, grey and empty,
 // the amount emptied.
 void WithdrawCareItems(Form1& main);
-
-// What the merchant is told when a lookup's exchange breaks down.
-const QString& FailureText(TelegramSocket::Failure failure);
 
 } // namespace dovra

@@ -83,7 +83,7 @@ QString Form2::TypedCard() const {
 void Form2::btnOk_Click() {
     if (TypedCard().size() < CardLength) {
         // Checked before connecting; the merchant starts over from the main window.
-        Tell(LookupTexts::EnterCardNumber);
+        Tell(CommonTexts::EnterCardNumber);
         close();
         return;
     }

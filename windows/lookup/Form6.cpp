@@ -87,7 +87,7 @@ void Form6::Winsock1_Connect() {
     if (CharCount(card) < CardLength) {
         // The connection stays: the next "=" or Enter of a new read makes a fresh one. The misread is
         // dropped, or it would lead the next read and make another card's number of the two.
-        Tell(LookupTexts::EnterCardNumber);
+        Tell(CommonTexts::EnterCardNumber);
         Text1->clear();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
+#include "transport/RequestHeader.h"
 
 #include <algorithm>
 
@@ -19,9 +20,7 @@ std::string BuildAutomaticCancellation(const std::string& approvalTelegram, cons
     CutFields<TransactionBody>(approvalTelegram, position, f, TransactionBodyLayout);
     std::string number = ReadIni("ComInfo", "Number", services.paths.DovraSetting());
     f.MsgType = "0600";
-    f.SendDate = FormatDate(services.clock.Now());
-    f.SendTime = FormatTime(services.clock.Now());
-    f.TraceNo = FormatTime(services.clock.Now()) + AnsiRight(number, 6);
+    StampRequestHeader(f, services.clock, number);
     if (moment == CancellationMoment::Now) {
         f.TransDate = FormatDate(services.clock.Now());
         f.TransTime = FormatTime(services.clock.Now());

@@ -2,6 +2,7 @@
 // time-out that hands an unanswered approval to its automatic cancellation.
 #include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
+#include "transport/RequestHeader.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Text.h"
 #include "windows/main/Form1.h"
@@ -42,7 +43,7 @@ void Form1::Command4_Click() {
         return;
     }
     if (cardNumber.size() < 16) {
-        RefuseToSend(Texts::EnterCardNumber);
+        RefuseToSend(CommonTexts::EnterCardNumber);
         return;
     }
     if (Combo1->currentIndex() == Texts::OwnWordsReason && Option1->isChecked() &&
@@ -66,9 +67,7 @@ void Form1::sckMain_Connect() {
     f = RequestFields{};
     f.MsgType = kind == RequestKind::Approval ? "0500" : kind == RequestKind::Cancellation ? "0600" : "0700";
     f.IssueCode = ReadIni("PellumInfo", "dovra_Issue_code", settings);
-    f.SendDate = FormatDate(services_.clock.Now());
-    f.SendTime = FormatTime(services_.clock.Now());
-    f.TraceNo = FormatTime(services_.clock.Now()) + AnsiRight(ReadIni("ComInfo", "Number", settings), 6);
+    StampRequestHeader(f, services_.clock, ReadIni("ComInfo", "Number", settings));
     f.RespCode = "00";
     f.MerchantNo = ReadIni("ComInfo", "Number", settings);
     f.TransDate = FormatDate(services_.clock.Now());
@@ -122,8 +121,7 @@ void Form1::sckMain_Failed(TelegramSocket::Failure failure) {
         return;
     }
     // Sent, but no answer that can be read: as good as none.
-    EndUnanswered(failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
-                                                                       : CommonTexts::CannotConnect);
+    EndUnanswered(FailureText(failure));
 }
 
 void Form1::timeMain_Timer() {

@@ -31,7 +31,6 @@ inline const std::array<QString, 8> ReasonList{
 };
 inline constexpr int OwnWordsReason = 7;
 
-inline const QString EnterCardNumber = QStringLiteral("카드번호를 정확히 입력해주세요");
 inline const QString EnterReason = QStringLiteral("치료금액 변경사유를 입력해주세요");
 inline const QString CannotJournal = QStringLiteral("거래 기록을 저장할 수 없어 결제를 요청하지 않았습니다");
 inline const QString CancellationNotKept =
