@@ -16,7 +16,9 @@ namespace dovra {
 
 namespace {
 
-std::string Trim(std::string_view s) { return std::string(TrimSpaces(s)); }
+std::string Trim(std::string_view s) {
+    return std::string(TrimSpaces(s));
+}
 
 bool AllDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -192,19 +194,30 @@ Outcome Teller::Login(const Request& request) {
     return Answered(AnswerShape::Login, answer, note);
 }
 
-Outcome Teller::Lookup(const Request& request, const Moment& now) {
+std::optional<Teller::CardMonth> Teller::AnswerForCard(const Request& request, const Moment& now,
+                                                       std::string& refusal) {
     Card card;
-    std::string note = "card=" + Trim(request.fields.CardData);
-    if (std::string code = CheckMerchantAndCard(request.fields, card); !code.empty()) {
-        return Refuse(request, code, note);
+    refusal = CheckMerchantAndCard(request.fields, card);
+    if (!refusal.empty()) {
+        return std::nullopt;
     }
-    Budget support = ledger_.BudgetOf(card.cardNo, 'S', now.month);
-    Budget afterSchool = ledger_.BudgetOf(card.cardNo, 'A', now.month);
-    ResponseFields answer = EchoAnswer(request.fields, "00");
-    answer.TransDate = now.date;
-    answer.TransTime = now.time;
-    FillHolder(answer, card);
-    FillMonth(answer, support);
+    CardMonth month{EchoAnswer(request.fields, "00"), ledger_.BudgetOf(card.cardNo, 'S', now.month),
+                    ledger_.BudgetOf(card.cardNo, 'A', now.month), card};
+    month.answer.TransDate = now.date;
+    month.answer.TransTime = now.time;
+    FillHolder(month.answer, card);
+    FillMonth(month.answer, month.support);
+    return month;
+}
+
+Outcome Teller::Lookup(const Request& request, const Moment& now) {
+    std::string note = "card=" + Trim(request.fields.CardData);
+    std::string refusal;
+    std::optional<CardMonth> month = AnswerForCard(request, now, refusal);
+    if (!month) {
+        return Refuse(request, refusal, note);
+    }
+    auto& [answer, support, afterSchool, card] = *month;
     std::vector<CareItemRecord> items = ledger_.CareItems(card.cardNo);
     for (size_t i = 0; i < items.size() && i < answer.CareItems.size(); ++i) {
         const CareItemRecord& item = items[i];
@@ -355,18 +368,13 @@ Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, con
 }
 
 Outcome Teller::Balance(const Request& request, const Moment& now) {
-    Card card;
     std::string note = "card=" + Trim(request.fields.CardData);
-    if (std::string code = CheckMerchantAndCard(request.fields, card); !code.empty()) {
-        return Refuse(request, code, note);
+    std::string refusal;
+    std::optional<CardMonth> month = AnswerForCard(request, now, refusal);
+    if (!month) {
+        return Refuse(request, refusal, note);
     }
-    Budget support = ledger_.BudgetOf(card.cardNo, 'S', now.month);
-    Budget afterSchool = ledger_.BudgetOf(card.cardNo, 'A', now.month);
-    ResponseFields answer = EchoAnswer(request.fields, "00");
-    answer.TransDate = now.date;
-    answer.TransTime = now.time;
-    FillHolder(answer, card);
-    FillMonth(answer, support);
+    auto& [answer, support, afterSchool, card] = *month;
     BalanceSplit split{"S", AmountText(support.used),     AmountText(support.remaining),
                        "A", AmountText(afterSchool.used), AmountText(afterSchool.remaining),
                        ""};

@@ -5,6 +5,7 @@
 #include "server/RequestReader.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,14 @@ private:
 
     // The refusal code for the merchant and the card of the request; empty when both may go on.
     std::string CheckMerchantAndCard(const RequestFields& fields, Card& card);
+
+    // What a lookup and a balance inquiry both answer with: the card's holder and this month's budgets.
+    struct CardMonth {
+        ResponseFields answer;
+        Budget support, afterSchool;
+        Card card;
+    };
+    std::optional<CardMonth> AnswerForCard(const Request& request, const Moment& now, std::string& refusal);
 
     Ledger& ledger_;
     const Clock& clock_;
