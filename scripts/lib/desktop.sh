@@ -101,6 +101,21 @@ active_window() {
     xdotool getactivewindow
 }
 
+# window_over MAIN: waits until another window has taken the keyboard from MAIN and prints it.
+window_over() {
+    local main=$1 id
+    for _ in $(seq 1 100); do
+        id=$(xdotool getactivewindow 2>/dev/null || true)
+        if [ -n "$id" ] && [ "$id" != "$main" ]; then
+            sleep 0.3
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # log_in WINDOW: types the demo merchant's numbers into the login window and presses Enter.
 log_in() {
     xdotool windowactivate --sync "$1" 2>/dev/null || true
@@ -123,7 +138,7 @@ readonly RECEIPT_YES="116 92" RECEIPT_NO="224 92" MANUAL_OK="116 107"
 read_card() {
     click "$1" $CARD_READER
     local reader
-    reader=$(active_window)
+    reader=$(window_over "$1")
     if [ -n "${3:-}" ]; then
         shot "$3"
     fi

@@ -44,7 +44,7 @@ grep -aq "^\[ Serc [0-9:]* \] 04500200" "$log" || fail "no card lookup in the lo
 shot "$out/3-card-looked-up.png"
 
 click "$main" $PAY
-receipt=$(active_window)
+receipt=$(window_over "$main")
 shot "$out/4-approved.png"
 click "$receipt" $RECEIPT_NO
 
