@@ -185,3 +185,16 @@ TEST(InstanceLock, SecondInstanceIsRefusedAndACrashedOneLeavesNoStaleLock) {
 #endif
     EXPECT_NE(AcquireInstanceLock(temp.path()), nullptr);
 }
+
+TEST_F(LoginTest, AnUnwritableLogIsToldOnceAndTheLoginGoesOn) {
+    std::filesystem::create_directories(paths().root);
+    std::ofstream(paths().LogFolder()) << "a file where the log folder should be";
+    peer->Answer(LoginAnswer("00"));
+    LogIn();
+    ASSERT_TRUE(Accepted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+    QTest::qWait(50);
+    ASSERT_EQ(messages.shown.size(), 1u); // both the request and the answer failed to log, one word
+    EXPECT_EQ(messages.shown[0].text, "거래 로그를 기록할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Warning);
+}

@@ -8,6 +8,20 @@ namespace {
 // A server that takes longer than this to accept is treated as unreachable, so the window that waits
 // is never left hanging on the platform's own connection time-out of minutes.
 constexpr int ConnectTimeoutMs = 10000;
+
+// The day's log is the merchant's record of every telegram. When it cannot be written the exchange
+// goes on, but the merchant hears of it once: later in the event loop, so the exchange in hand is not
+// held up by a message box, and only once a run, so a full disk does not ask at every telegram.
+void WarnLogNotWritten(const Services& services, QObject* context) {
+    static bool told = false;
+    if (told) {
+        return;
+    }
+    told = true;
+    QTimer::singleShot(0, context, [&services] {
+        services.messages.Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
+    });
+}
 } // namespace
 
 TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, const Services& services,
@@ -52,6 +66,9 @@ void TelegramSocket::Close() {
 
 EnvelopeError TelegramSocket::Send(std::string_view telegramBuffer) {
     SealedRequest sealed = SealRequest(exchange_, telegramBuffer, services_.Envelope());
+    if (sealed.error == EnvelopeError::None && !sealed.logged) {
+        WarnLogNotWritten(services_, this);
+    }
     if (sealed.error != EnvelopeError::None) {
         return sealed.error;
     }
@@ -79,6 +96,9 @@ void TelegramSocket::OnReadyRead() {
     }
     answered_ = true;
     OpenedAnswer opened = OpenAnswer(exchange_, assembler_.CipherText(), services_.Envelope());
+    if (!opened.logged) {
+        WarnLogNotWritten(services_, this);
+    }
     if (opened.error != EnvelopeError::None) {
         emit Failed(Failure::UnreadableAnswer);
         return;
