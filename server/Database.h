@@ -54,7 +54,6 @@ public:
     Database& operator=(const Database&) = delete;
 
     void Open(const std::filesystem::path& file);
-    bool IsOpen() const { return db_ != nullptr; }
     void Close();
 
     void Exec(const std::string& sql);

@@ -52,7 +52,6 @@ ReadResult Malformed(Request request, std::string problem) {
 ReadResult ReadRequest(std::string_view decrypted, Port port) {
     std::string_view plain = decrypted.substr(0, decrypted.find('\0'));
     ReadResult result;
-    result.request.port = port;
     if (plain.size() < PlainLengthWidth + HeaderWidth) {
         result.problem = "too short for a header: " + std::to_string(plain.size()) + " bytes";
         return result;

@@ -11,7 +11,6 @@ namespace dovra {
 enum class Port { Approval, Lookup };
 
 struct Request {
-    Port port = Port::Approval;
     std::string body; // the telegram as received, without its length prefix
     RequestFields fields;
 };

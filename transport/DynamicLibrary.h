@@ -18,7 +18,6 @@ public:
     // Returns false and fills error when the file cannot be loaded.
     bool Open(const std::filesystem::path& file, std::string& error);
     void* Symbol(const char* name) const;
-    bool IsOpen() const { return handle_ != nullptr; }
 
 private:
     void Close();
