@@ -1,12 +1,10 @@
 #include "foundations/Cp949.h"
 
-#include <cerrno>
-#include <stdexcept>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <iconv.h>
+#include <array>
+#include <cstdint>
 #endif
 
 namespace dovra {
@@ -14,75 +12,241 @@ namespace dovra {
 #ifdef _WIN32
 
 namespace {
-std::string Convert(std::string_view in, UINT from, UINT to) {
+// No flags and "?" for what 949 cannot hold: the table the other systems use is generated from
+// exactly these calls, so the two builds agree byte for byte.
+std::u16string ToUtf16(std::string_view in, UINT codePage) {
     if (in.empty()) {
         return {};
     }
-    int wideLen = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLen), L'\0');
-    MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), wide.data(), wideLen);
-    int outLen =
-        WideCharToMultiByte(to, 0, wide.data(), wideLen, nullptr, 0, to == CP_UTF8 ? nullptr : "?", nullptr);
-    std::string out(static_cast<size_t>(outLen), '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wideLen, out.data(), outLen, to == CP_UTF8 ? nullptr : "?",
+    int len = MultiByteToWideChar(codePage, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
+    if (len <= 0) {
+        return {};
+    }
+    std::u16string out(static_cast<size_t>(len), u'\0');
+    MultiByteToWideChar(codePage, 0, in.data(), static_cast<int>(in.size()),
+                        reinterpret_cast<wchar_t*>(out.data()), len);
+    return out;
+}
+
+std::string FromUtf16(std::u16string_view in, UINT codePage) {
+    if (in.empty()) {
+        return {};
+    }
+    const auto* wide = reinterpret_cast<const wchar_t*>(in.data());
+    const char* defaultChar = codePage == CP_UTF8 ? nullptr : "?";
+    int len =
+        WideCharToMultiByte(codePage, 0, wide, static_cast<int>(in.size()), nullptr, 0, defaultChar, nullptr);
+    if (len <= 0) {
+        return {};
+    }
+    std::string out(static_cast<size_t>(len), '\0');
+    WideCharToMultiByte(codePage, 0, wide, static_cast<int>(in.size()), out.data(), len, defaultChar,
                         nullptr);
     return out;
 }
 } // namespace
 
+std::u16string Cp949ToUtf16(std::string_view cp949) {
+    return ToUtf16(cp949, 949);
+}
+std::string Utf16ToCp949(std::u16string_view utf16) {
+    return FromUtf16(utf16, 949);
+}
 std::string Utf8ToCp949(std::string_view utf8) {
-    return Convert(utf8, CP_UTF8, 949);
+    return FromUtf16(ToUtf16(utf8, CP_UTF8), 949);
 }
 std::string Cp949ToUtf8(std::string_view cp949) {
-    return Convert(cp949, 949, CP_UTF8);
+    return FromUtf16(ToUtf16(cp949, 949), CP_UTF8);
 }
 
 #else
 
 namespace {
-// glibc's name for Windows code page 949; an iconv descriptor is cheap enough to open per call and
-// keeps the converter free of shared state.
-std::string Convert(std::string_view in, const char* from, const char* to, std::string_view replacement) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error(std::string("no converter from ") + from + " to " + to);
-    }
-    std::string out;
-    out.reserve(in.size() * 2);
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char buffer[256];
-    while (srcLeft > 0) {
-        char* dst = buffer;
-        size_t dstLeft = sizeof buffer;
-        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buffer, static_cast<size_t>(dst - buffer));
-        if (rc == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) {
-                continue;
+
+#include "foundations/Cp949Table.inc"
+
+constexpr char16_t Replacement = u'\uFFFD';
+
+// The rows unpacked once into direct lookups; 256 KB, and no conversion ever searches.
+struct Tables {
+    std::array<bool, 256> isLead{};
+    std::array<char16_t, 256> single{};
+    std::array<char16_t, 0x10000> pair{};      // by lead << 8 | trail; 0 where the pair has no character
+    std::array<std::uint16_t, 0x10000> code{}; // by unit: a byte below 0x100, else a pair
+
+    Tables() {
+        isLead.fill(true);
+        code.fill('?');
+        for (const char* row : Cp949Rows) {
+            const char* p = row;
+            bool oneWay = *p == '>';
+            unsigned at = oneWay ? (++p, 0u) : Hex(p);
+            while (*p == ' ') {
+                ++p;
+                unsigned first = Hex(p);
+                if (oneWay) {
+                    ++p;
+                    code[first & 0xFFFF] = static_cast<std::uint16_t>(Hex(p));
+                    continue;
+                }
+                unsigned last = first;
+                if (*p == '-') {
+                    ++p;
+                    last = Hex(p);
+                }
+                for (unsigned unit = first; unit <= last; ++unit, ++at) {
+                    Assign(at & 0xFFFF, unit & 0xFFFF);
+                }
             }
-            // EILSEQ or EINVAL: skip one unit of the input and mark the spot.
-            out.append(replacement);
-            size_t skip = 1;
-            if (std::string_view(from) == "UTF-8") {
-                auto lead = static_cast<unsigned char>(*src);
-                skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-                skip = skip > srcLeft ? srcLeft : skip;
-            }
-            src += skip;
-            srcLeft -= skip;
         }
     }
-    iconv_close(cd);
+
+    void Assign(unsigned at, unsigned unit) {
+        if (at < 0x100) {
+            single[at] = static_cast<char16_t>(unit);
+            isLead[at] = false;
+        } else {
+            pair[at] = static_cast<char16_t>(unit);
+        }
+        code[unit] = static_cast<std::uint16_t>(at);
+    }
+
+    static unsigned Hex(const char*& p) {
+        unsigned value = 0;
+        for (;; ++p) {
+            char c = *p;
+            if (c >= '0' && c <= '9') {
+                value = value << 4 | static_cast<unsigned>(c - '0');
+            } else if (c >= 'A' && c <= 'F') {
+                value = value << 4 | static_cast<unsigned>(c - 'A' + 10);
+            } else {
+                return value;
+            }
+        }
+    }
+};
+
+const Tables& Table() {
+    static const Tables tables;
+    return tables;
+}
+
+// Windows' reading of malformed UTF-8, not the Unicode recommendation: a sequence cut short by the end
+// of the text swallows the rest of it, and a broken one becomes a single U+FFFD for its lead byte and
+// the continuation bytes that still fitted, the first misfit being read afresh (except a fourth-byte
+// sequence above U+10FFFF, whose misfit is the third byte while the second is already taken).
+std::u16string Utf8ToUtf16(std::string_view in) {
+    std::u16string out;
+    out.reserve(in.size());
+    size_t i = 0;
+    while (i < in.size()) {
+        unsigned lead = static_cast<unsigned char>(in[i++]);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            continue;
+        }
+        int more = lead >= 0xC2 && lead <= 0xDF   ? 1
+                   : lead >= 0xE0 && lead <= 0xEF ? 2
+                   : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                  : 0;
+        if (in.size() - i < static_cast<size_t>(more)) {
+            out += Replacement;
+            break;
+        }
+        unsigned cp = lead & (0x7Fu >> (more + 1));
+        bool valid = more > 0;
+        for (int left = more; left > 0; --left) {
+            unsigned bits = static_cast<unsigned char>(in[i]) ^ 0x80u;
+            if (bits >= 0x40) {
+                valid = false;
+                break;
+            }
+            cp = cp << 6 | bits;
+            if (left == 2 && cp >= (0x110000 >> 6)) {
+                valid = false;
+                break;
+            }
+            ++i;
+            bool overlong = (left == 3 && cp < 0x10) || (left == 2 && cp < 0x20);
+            bool surrogate = left == 2 && cp >= (0xD800 >> 6) && cp <= (0xDFFF >> 6);
+            if (overlong || surrogate) {
+                valid = false;
+                break;
+            }
+        }
+        if (!valid) {
+            out += Replacement;
+        } else if (cp < 0x10000) {
+            out += static_cast<char16_t>(cp);
+        } else {
+            out += static_cast<char16_t>(0xD800 | (cp - 0x10000) >> 10);
+            out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+        }
+    }
     return out;
 }
+
 } // namespace
 
-std::string Utf8ToCp949(std::string_view utf8) {
-    return Convert(utf8, "UTF-8", "CP949", "?");
+std::u16string Cp949ToUtf16(std::string_view cp949) {
+    const Tables& t = Table();
+    std::u16string out;
+    out.reserve(cp949.size());
+    for (size_t i = 0; i < cp949.size(); ++i) {
+        auto byte = static_cast<unsigned char>(cp949[i]);
+        if (!t.isLead[byte]) {
+            out += t.single[byte];
+            continue;
+        }
+        // A lead byte takes whatever follows but a NUL as its partner, even when the pair means nothing:
+        // the two become one "?" and the next byte is never looked at again. Alone, or before a NUL,
+        // it is a "?" by itself.
+        if (i + 1 < cp949.size() && cp949[i + 1] != '\0') {
+            char16_t unit = t.pair[byte << 8 | static_cast<unsigned char>(cp949[++i])];
+            out += unit != 0 ? unit : u'?';
+        } else {
+            out += u'?';
+        }
+    }
+    return out;
 }
+
+std::string Utf16ToCp949(std::u16string_view utf16) {
+    const Tables& t = Table();
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    for (char16_t unit : utf16) {
+        std::uint16_t code = t.code[unit];
+        if (code >= 0x100) {
+            out += static_cast<char>(code >> 8);
+        }
+        out += static_cast<char>(code & 0xFF);
+    }
+    return out;
+}
+
+std::string Utf8ToCp949(std::string_view utf8) {
+    return Utf16ToCp949(Utf8ToUtf16(utf8));
+}
+
 std::string Cp949ToUtf8(std::string_view cp949) {
-    return Convert(cp949, "CP949", "UTF-8", "\xEF\xBF\xBD");
+    std::string out;
+    out.reserve(cp949.size() * 3 / 2);
+    for (char16_t unit : Cp949ToUtf16(cp949)) {
+        // No CP949 code means a surrogate; should one appear it must not become invalid UTF-8.
+        unsigned cp = unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit;
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | cp >> 6);
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | cp >> 12);
+            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
 }
 
 #endif

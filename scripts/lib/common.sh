@@ -10,6 +10,7 @@ DOVRA_PACKAGES=(
     libgtest-dev libbenchmark-dev
     fonts-nanum fonts-naver-d2coding
     xvfb xauth x11-utils xdotool icewm poppler-utils sqlite3
+    g++-mingw-w64-x86-64-posix wine64
 )
 
 # Installs what is missing when run as root; otherwise prints the one line that would.
