@@ -23,7 +23,8 @@ constexpr size_t kTagSize = 16;
 constexpr size_t kMinRecord = 80;
 constexpr size_t kMaxRecord = 796;
 constexpr size_t kMaxBody = kMaxRecord - kHeaderSize - kTagSize;
-// Callers give decryption 2,000 bytes, and the NUL needs one of them.
+// Encryption's NUL needs one byte of the callers' buffer; decryption keeps to the same size so that
+// whatever one end seals, the other can open.
 constexpr size_t kMaxPlain = TSEED_DECRYPT_OUTPUT_MAX - 1;
 
 constexpr char kZ85[] =
@@ -317,8 +318,8 @@ TSEED_API int32_t TSEED_CALL TSeedDecrypt(const char* input, int32_t length, cha
     if (size < 0) {
         return TSEED_ERR_CONTENT;
     }
+    // The callers log the whole buffer: a NUL after the telegram would turn the day's log into binary.
     std::memcpy(output, plain.data(), static_cast<size_t>(size));
-    output[size] = '\0';
     return TSEED_OK;
 }
 

@@ -50,7 +50,7 @@
 #define TSEED_ERR_AUTH (-7)     /* the tag does not match: damaged, forged or another key */
 #define TSEED_ERR_CONTENT (-8)  /* authentic but unusable: bad deflate stream, filler or size */
 
-/* Output buffers of these sizes always suffice, terminating NUL included. */
+/* Output buffers of these sizes always suffice (encryption's terminating NUL included). */
 #define TSEED_ENCRYPT_OUTPUT_MAX 1000
 #define TSEED_DECRYPT_OUTPUT_MAX 2000
 
@@ -62,7 +62,8 @@ extern "C" {
  * 1,999 bytes whose deflate stream fits in 767; a worst-case 978-byte answer of KS X 1001 Hangul does. */
 TSEED_API int32_t TSEED_CALL TSeedEncrypt(const char* input, int32_t length, char* output);
 
-/* Writes the telegram sealed in input[0..length) and one NUL to output (2,000 bytes at most). */
+/* Writes exactly the telegram sealed in input[0..length) to output (1,999 bytes at most) and nothing else:
+ * the rest of the buffer stays as the caller filled it. */
 TSEED_API int32_t TSEED_CALL TSeedDecrypt(const char* input, int32_t length, char* output);
 
 /* One SEED-128 block in ECB, through the same cipher set-up as the telegrams; for known-answer checks. */

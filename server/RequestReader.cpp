@@ -1,6 +1,7 @@
 #include "server/RequestReader.h"
 
 #include "foundations/AnsiText.h"
+#include "transport/Envelope.h"
 
 #include <algorithm>
 
@@ -50,7 +51,7 @@ ReadResult Malformed(Request request, std::string problem) {
 } // namespace
 
 ReadResult ReadRequest(std::string_view decrypted, Port port) {
-    std::string_view plain = decrypted.substr(0, decrypted.find('\0'));
+    std::string_view plain = RequestFrame(decrypted);
     ReadResult result;
     if (plain.size() < PlainLengthWidth + HeaderWidth) {
         result.problem = "too short for a header: " + std::to_string(plain.size()) + " bytes";

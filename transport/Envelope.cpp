@@ -50,6 +50,18 @@ std::string FramePlainAnswer(std::string_view telegram) {
     return LengthPrefix(AnsiLen(telegram)) + std::string(telegram);
 }
 
+std::string_view RequestFrame(std::string_view decrypted) {
+    if (decrypted.size() < PrefixWidth || !AllDigits(decrypted.substr(0, PrefixWidth))) {
+        return {};
+    }
+    int characters = std::stoi(std::string(decrypted.substr(0, PrefixWidth)));
+    size_t end = PrefixWidth;
+    for (; characters > 0 && end < decrypted.size(); --characters) {
+        end += Cp949CharLength(decrypted, end);
+    }
+    return characters > 0 ? std::string_view{} : decrypted.substr(0, end);
+}
+
 EnvelopeError EncryptToWire(const CipherLibrary& cipher, const std::string& plain, int bufferSize,
                             std::string& wire) {
     if (!cipher.IsLoaded()) {
@@ -111,6 +123,14 @@ OpenedAnswer OpenAnswer(const Exchange& exchange, const std::string& cipherText,
             : Utf8ToCp949("복호화 실패: 암호문 " + std::to_string(cipherText.size()) + "바이트");
     opened.logged = LogTelegram("[ Resp ", line, context.clock, context.logFolder);
     return opened;
+}
+
+bool LogBrokenArrival(BrokenArrival why, size_t receivedBytes, const EnvelopeContext& context) {
+    std::string count = std::to_string(receivedBytes);
+    std::string line = why == BrokenArrival::MalformedPrefix
+                           ? "길이 오류: 수신 " + count + "바이트"
+                           : "수신 중단: " + count + "바이트 수신 후 연결 종료";
+    return LogTelegram("[ Resp ", Utf8ToCp949(line), context.clock, context.logFolder);
 }
 
 TelegramAssembler::Status TelegramAssembler::Feed(std::string_view bytes) {

@@ -49,6 +49,12 @@ std::string LengthPrefix(int count);
 std::string FramePlainRequest(std::string_view telegramBuffer);
 std::string FramePlainAnswer(std::string_view telegram);
 
+// The plain frame of a decrypted request: its 4-character prefix and the characters that prefix counts.
+// The library writes the telegram and nothing after it, so the rest of the buffer is the caller's fill
+// and only the count tells where the telegram ends. Empty when the prefix is not a count or the buffer
+// ends first.
+std::string_view RequestFrame(std::string_view decrypted);
+
 // Encrypts into a buffer of bufferSize spaces, trims it, drops the library's terminating byte and puts
 // the cipher-length prefix in front. Nothing is returned in wire unless it is fit to send.
 EnvelopeError EncryptToWire(const CipherLibrary& cipher, const std::string& plain, int bufferSize,
@@ -80,6 +86,12 @@ struct OpenedAnswer {
 OpenedAnswer OpenAnswer(const Exchange& exchange, const std::string& cipherText,
                         const EnvelopeContext& context);
 
+// An answer that arrived but never became a cipher text to open: its length prefix is not one, or the
+// connection closed before the count was complete. Logged by its size alone, as an undecryptable one is,
+// so the day's log tells how every exchange ended. Returns whether the line was written.
+enum class BrokenArrival { MalformedPrefix, CutShort };
+bool LogBrokenArrival(BrokenArrival why, size_t receivedBytes, const EnvelopeContext& context);
+
 // Collects the pieces of one framed telegram until its 4-character prefix's count is complete.
 class TelegramAssembler {
 public:
@@ -89,6 +101,8 @@ public:
     Status status() const { return status_; }
     // The cipher text, once Complete.
     const std::string& CipherText() const { return cipher_; }
+    // What has come of an answer not yet Complete, leading spaces aside.
+    size_t ReceivedBytes() const { return received_.size(); }
     void Reset();
 
 private:

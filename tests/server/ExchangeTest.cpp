@@ -14,7 +14,7 @@ std::string Text(const char* utf8, int width) {
 
 // The answer as the client's buffer holds it, for the client's own readers.
 std::string ClientBuffer(const std::string& answer) {
-    return answer + '\0' + std::string(2000 - answer.size() - 1, ' ');
+    return answer + std::string(2000 - answer.size(), ' ');
 }
 
 class ExchangeTest : public DemoLedgerTest {

@@ -25,7 +25,7 @@ TEST(RequestReader, PrefixCountsCharactersAndTheBodyMustHaveItsLayoutsWidth) {
     EXPECT_EQ(read.request.fields.TeacherName, f.TeacherName + "    ");
 
     // A prefix counting bytes, as an answer's does, is not the counter's.
-    std::string byBytes = "0450" + body + '\0';
+    std::string byBytes = "0450" + body + std::string(10, ' ');
     EXPECT_EQ(KindOf(byBytes), ReadResult::Kind::Malformed);
 
     for (size_t width : {449u, 451u}) {

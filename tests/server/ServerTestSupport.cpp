@@ -30,7 +30,7 @@ RequestFields CounterRequest(const std::string& msgType, const std::string& card
 }
 
 std::string AsDecrypted(const std::string& telegram) {
-    std::string plain = FramePlainRequest(telegram) + '\0';
+    std::string plain = FramePlainRequest(telegram);
     return plain + std::string(2000 - plain.size(), ' ');
 }
 

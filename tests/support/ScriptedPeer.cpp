@@ -39,7 +39,7 @@ void ScriptedPeer::OnConnection() {
                 requests.push_back("<undecryptable>");
                 return;
             }
-            requests.push_back(decrypted.substr(0, decrypted.find('\0')));
+            requests.push_back(std::string(RequestFrame(decrypted)));
             if (script_.empty()) {
                 return;
             }
@@ -55,6 +55,13 @@ void ScriptedPeer::OnConnection() {
                 return;
             case Delivery::Garbage:
                 socket->write("0120" + QByteArray(120, 'A'));
+                return;
+            case Delivery::BadPrefix:
+                socket->write("x120" + QByteArray(120, 'A'));
+                return;
+            case Delivery::CutShort:
+                socket->write(wire.data(), 100);
+                socket->disconnectFromHost();
                 return;
             case Delivery::InPieces:
                 break;

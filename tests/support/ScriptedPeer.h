@@ -10,10 +10,11 @@
 #include <vector>
 
 // A server on a loopback port that decrypts and records each request and answers as the test says:
-// whole, in pieces, or not at all.
+// whole, in pieces, or not at all; or broken: a cipher text that does not decrypt, a length prefix that
+// is not one, or half the answer and then the connection closed.
 class ScriptedPeer : public QObject {
 public:
-    enum class Delivery { Whole, InPieces, Never, Garbage };
+    enum class Delivery { Whole, InPieces, Never, Garbage, BadPrefix, CutShort };
 
     explicit ScriptedPeer(const dovra::CipherLibrary& cipher);
 

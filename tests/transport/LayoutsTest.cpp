@@ -166,7 +166,7 @@ TEST(Layouts, LoginMerchantBlockIsTakenFromTheEndOfTheTelegram) {
                            "1"
                            "  " +
                            std::string(40, '#') + block;
-    std::string decrypted = "0" + std::to_string(telegram.size()) + telegram + '\0' + std::string(100, ' ');
+    std::string decrypted = "0" + std::to_string(telegram.size()) + telegram + std::string(100, ' ');
     ResponseFields r;
     ASSERT_TRUE(CutLoginAnswer(decrypted, r));
     EXPECT_EQ(r.RespCode, "00");

@@ -22,6 +22,18 @@ void WarnLogNotWritten(const Services& services, QObject* context) {
         services.messages.Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
     });
 }
+
+// The line about a broken answer must not break the exchange's own ending.
+void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services, QObject* context) {
+    bool logged = false;
+    try {
+        logged = LogBrokenArrival(why, bytes, services.Envelope());
+    } catch (...) {
+    }
+    if (!logged) {
+        WarnLogNotWritten(services, context);
+    }
+}
 } // namespace
 
 TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, const Services& services,
@@ -53,6 +65,7 @@ void TelegramSocket::Open(const ServerAddress& address) {
 }
 
 void TelegramSocket::Close() {
+    LogCutShort();
     // A closed socket must not report the closing as a failure of the next request.
     socket_->blockSignals(true);
     socket_->abort();
@@ -89,13 +102,21 @@ void TelegramSocket::OnReadyRead() {
         return;
     case TelegramAssembler::Status::Malformed:
         answered_ = true;
+        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_, this);
         emit Failed(Failure::UnreadableAnswer);
         return;
     case TelegramAssembler::Status::Complete:
         break;
     }
     answered_ = true;
-    OpenedAnswer opened = OpenAnswer(exchange_, assembler_.CipherText(), services_.Envelope());
+    OpenedAnswer opened;
+    try {
+        opened = OpenAnswer(exchange_, assembler_.CipherText(), services_.Envelope());
+    } catch (...) {
+        // An answer that could not be opened is as good as none: the window ends the exchange so.
+        emit Failed(Failure::UnreadableAnswer);
+        return;
+    }
     if (!opened.logged) {
         WarnLogNotWritten(services_, this);
     }
@@ -113,8 +134,18 @@ void TelegramSocket::OnError(QAbstractSocket::SocketError) {
     if (answered_ || (connected_ && !sent_)) {
         return;
     }
+    LogCutShort();
     answered_ = true;
     emit Failed(connected_ ? Failure::ConnectionLost : Failure::CannotConnect);
+}
+
+// Part of an answer came and the connection ended before the rest: the exchange is over either way.
+void TelegramSocket::LogCutShort() {
+    if (!sent_ || answered_ || assembler_.ReceivedBytes() == 0) {
+        return;
+    }
+    answered_ = true;
+    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_, this);
 }
 
 const QString& FailureText(TelegramSocket::Failure failure) {

@@ -41,6 +41,7 @@ signals:
 private:
     void OnReadyRead();
     void OnError(QAbstractSocket::SocketError error);
+    void LogCutShort();
 
     Exchange exchange_;
     const Services& services_;
