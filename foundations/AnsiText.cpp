@@ -33,7 +33,9 @@ size_t SyncPoint(std::string_view s, size_t at) {
     return at;
 }
 
-// Bytes [from, to) of s, with a space in place of each half of a character that the cut splits.
+// Bytes [from, to) of s, with a space in place of each half of a character that the cut splits. An
+// ASCII byte is always itself: a field that ends on half a character must not eat the letter that
+// starts the next one.
 std::string CutBytes(std::string_view s, size_t from, size_t to) {
     if (from >= to) {
         return {};
@@ -42,7 +44,7 @@ std::string CutBytes(std::string_view s, size_t from, size_t to) {
     for (size_t i = SyncPoint(s, from); i < to;) {
         size_t unit = Cp949CharLength(s, i);
         if (unit == 2) {
-            if (i < from && i + 1 >= from && i + 1 < to) {
+            if (i < from && i + 1 >= from && i + 1 < to && static_cast<unsigned char>(s[i + 1]) >= 0x80) {
                 out[i + 1 - from] = ' ';
             }
             if (i >= from && i + 1 >= to) {

@@ -1,6 +1,7 @@
 #include "foundations/Ini.h"
 
 #include "foundations/AnsiText.h"
+#include "foundations/Cp949.h"
 #include "foundations/DurableFile.h"
 
 #include <fstream>
@@ -13,6 +14,20 @@ namespace dovra {
 namespace {
 
 constexpr int MaxValueBytes = 1023;
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+
+// A file that starts with a UTF-8 byte-order mark holds UTF-8 text, as Notepad saves it; everything
+// else is ANSI. The callers speak CP949 either way.
+enum class Encoding { Ansi, Utf8 };
+
+// Names and values end at their first NUL, as the C strings of the Windows functions do.
+std::string_view UpToNul(std::string_view s) {
+    return s.substr(0, s.find('\0'));
+}
+
+std::string FromCallers(std::string_view cp949, Encoding encoding) {
+    return encoding == Encoding::Utf8 ? Cp949ToUtf8(UpToNul(cp949)) : std::string(UpToNul(cp949));
+}
 
 std::string_view TrimBlanks(std::string_view s) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -29,16 +44,20 @@ char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Folds ASCII letters only where they stand alone: a CP949 trail byte may look like a letter.
-bool SameName(std::string_view a, std::string_view b) {
+// Folds ASCII letters only where they stand alone: a CP949 trail byte may look like a letter. In UTF-8
+// every byte of a longer character is 0x80 or more, so each byte stands alone.
+bool SameName(std::string_view a, std::string_view b, Encoding encoding) {
     a = TrimBlanks(a);
     b = TrimBlanks(b);
     if (a.size() != b.size()) {
         return false;
     }
+    auto charLength = [encoding](std::string_view s, size_t at) {
+        return encoding == Encoding::Utf8 ? size_t{1} : Cp949CharLength(s, at);
+    };
     for (size_t i = 0; i < a.size();) {
-        size_t len = Cp949CharLength(a, i);
-        if (len != Cp949CharLength(b, i)) {
+        size_t len = charLength(a, i);
+        if (len != charLength(b, i)) {
             return false;
         }
         if (len == 1 ? FoldAscii(a[i]) != FoldAscii(b[i]) : a.substr(i, 2) != b.substr(i, 2)) {
@@ -49,18 +68,26 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::vector<std::string> ReadLines(const std::filesystem::path& file, bool& exists) {
+struct IniLines {
+    Encoding encoding = Encoding::Ansi;
+    std::vector<std::string> lines; // in the file's own encoding, without the mark
+};
+
+IniLines ReadLines(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    exists = static_cast<bool>(in);
-    std::vector<std::string> lines;
+    IniLines read;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        lines.push_back(line);
+        if (read.lines.empty() && line.starts_with(Utf8Mark)) {
+            read.encoding = Encoding::Utf8;
+            line.erase(0, Utf8Mark.size());
+        }
+        read.lines.push_back(line);
     }
-    return lines;
+    return read;
 }
 
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -88,10 +115,11 @@ struct SectionRange {
     size_t end;
 };
 
-std::optional<SectionRange> FindSection(const std::vector<std::string>& lines, std::string_view section) {
+std::optional<SectionRange> FindSection(const IniLines& ini, std::string_view section) {
+    const std::vector<std::string>& lines = ini.lines;
     for (size_t i = 0; i < lines.size(); ++i) {
         auto name = SectionName(lines[i]);
-        if (name && SameName(*name, section)) {
+        if (name && SameName(*name, section, ini.encoding)) {
             size_t end = i + 1;
             while (end < lines.size() && !SectionName(lines[end])) {
                 ++end;
@@ -102,11 +130,10 @@ std::optional<SectionRange> FindSection(const std::vector<std::string>& lines, s
     return std::nullopt;
 }
 
-std::optional<size_t> FindKey(const std::vector<std::string>& lines, SectionRange range,
-                              std::string_view key) {
+std::optional<size_t> FindKey(const IniLines& ini, SectionRange range, std::string_view key) {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        auto entry = Entry(lines[i]);
-        if (entry && SameName(entry->first, key)) {
+        auto entry = Entry(ini.lines[i]);
+        if (entry && SameName(entry->first, key, ini.encoding)) {
             return i;
         }
     }
@@ -126,35 +153,36 @@ std::string WithoutLineBreaks(std::string_view s) {
 } // namespace
 
 std::string ReadIni(std::string_view section, std::string_view key, const std::filesystem::path& file) {
-    bool exists = false;
-    std::vector<std::string> lines = ReadLines(file, exists);
-    auto range = FindSection(lines, section);
+    IniLines ini = ReadLines(file);
+    auto range = FindSection(ini, FromCallers(section, ini.encoding));
     if (!range) {
         return {};
     }
-    auto index = FindKey(lines, *range, key);
+    auto index = FindKey(ini, *range, FromCallers(key, ini.encoding));
     if (!index) {
         return {};
     }
-    std::string_view value = TrimBlanks(Entry(lines[*index])->second);
+    std::string_view value = UpToNul(TrimBlanks(Entry(ini.lines[*index])->second));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return AnsiLeft(value, MaxValueBytes);
+    return AnsiLeft(ini.encoding == Encoding::Utf8 ? Utf8ToCp949(value) : std::string(value), MaxValueBytes);
 }
 
 bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file) {
-    bool exists = false;
-    std::vector<std::string> lines = ReadLines(file, exists);
-    std::string entry = WithoutLineBreaks(key) + "=" + WithoutLineBreaks(value);
+    IniLines ini = ReadLines(file);
+    std::vector<std::string>& lines = ini.lines;
+    std::string sectionName = WithoutLineBreaks(FromCallers(section, ini.encoding));
+    std::string keyName = WithoutLineBreaks(FromCallers(key, ini.encoding));
+    std::string entry = keyName + "=" + WithoutLineBreaks(FromCallers(value, ini.encoding));
 
-    auto range = FindSection(lines, section);
+    auto range = FindSection(ini, sectionName);
     if (!range) {
-        lines.push_back("[" + WithoutLineBreaks(section) + "]");
+        lines.push_back("[" + sectionName + "]");
         lines.push_back(entry);
-    } else if (auto index = FindKey(lines, *range, key)) {
+    } else if (auto index = FindKey(ini, *range, keyName)) {
         lines[*index] = entry;
     } else {
         // After the section's last non-blank line, so a blank line before the next section stays there.
@@ -165,7 +193,7 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
     }
 
-    std::string bytes;
+    std::string bytes(ini.encoding == Encoding::Utf8 ? Utf8Mark : "");
     for (const std::string& line : lines) {
         bytes += line;
         bytes += "\r\n";

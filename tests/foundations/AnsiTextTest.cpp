@@ -46,6 +46,9 @@ TEST(AnsiText, CountsAndCutsBytes) {
     EXPECT_EQ(AnsiMid("abcdef", 5, 10), "ef");
     EXPECT_EQ(AnsiMid("abcdef", 7, 1), "");
     EXPECT_EQ(AnsiMid(Name, 2, 4), " " + Name.substr(2, 2) + " ");
+    // A field that ends on half a character keeps the letter that starts the next field.
+    EXPECT_EQ(AnsiMid("\xB0T123", 2, 4), "T123");
+    EXPECT_EQ(AnsiLeft("\xB0T123", 1), " ");
 }
 
 TEST(AnsiText, CountsCharactersForThePrefix) {
@@ -69,7 +72,8 @@ TEST(AnsiText, RefusesInvalidArguments) {
 
 TEST(AnsiText, CutsAgreeWithAScanFromTheStart) {
     // Letters can be trail bytes and Hangul runs have no resting point, so every cut of a mixed text is
-    // checked against the plain rule: characters are found from the first byte on.
+    // checked against the plain rule: characters are found from the first byte on, and only a split
+    // half of 0x80 or more becomes a space.
     std::string text;
     const std::string pieces[] = {Utf8ToCp949("가"), Utf8ToCp949("똠"), "A", "z", "7", " ", "\x81", "\xFF"};
     unsigned seed = 12345;
@@ -89,7 +93,7 @@ TEST(AnsiText, CutsAgreeWithAScanFromTheStart) {
             size_t from = static_cast<size_t>(start - 1);
             size_t to = std::min(text.size(), from + static_cast<size_t>(length));
             std::string expected = text.substr(from, to - from);
-            if (secondHalf[from]) {
+            if (secondHalf[from] && static_cast<unsigned char>(text[from]) >= 0x80) {
                 expected[0] = ' ';
             }
             if (to < text.size() && secondHalf[to]) {

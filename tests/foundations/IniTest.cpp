@@ -80,6 +80,25 @@ TEST_F(IniTest, AValueCannotForgeLines) {
     EXPECT_EQ(ReadIni("ComInfo", "Name", file), "evil  [PellumInfo]  dovra_Ip=6.6.6.6");
 }
 
+TEST_F(IniTest, AValueEndsAtItsFirstNul) {
+    Put(file, std::string("[PellumInfo]\r\ndovra_Ip=10.0.0.5\0junk\r\n", 36));
+    EXPECT_EQ(ReadIni("PellumInfo", "dovra_Ip", file), "10.0.0.5");
+    WriteIni("ComInfo", "Number", std::string("000071052301\0tail", 17), file);
+    EXPECT_EQ(ReadIni("ComInfo", "Number", file), "000071052301");
+    EXPECT_EQ(ReadWholeFile(file).find("tail"), std::string::npos);
+}
+
+TEST_F(IniTest, AFileSavedAsUtf8WithAMarkIsReadAndWrittenAsUtf8) {
+    // Notepad's "UTF-8 with BOM": the first section must not be lost behind the mark.
+    Put(file, "\xEF\xBB\xBF[PellumInfo]\r\ndovra_Ip=127.0.0.1\r\n[ComInfo]\r\nName=새싹센터\r\n");
+    EXPECT_EQ(ReadIni("PellumInfo", "dovra_Ip", file), "127.0.0.1");
+    EXPECT_EQ(ReadIni("ComInfo", "Name", file), Utf8ToCp949("새싹센터"));
+    EXPECT_TRUE(WriteIni("ComInfo", "Address", Utf8ToCp949("서울 마포구"), file));
+    EXPECT_TRUE(WriteIni("PellumInfo", "dovra_Ip", "10.0.0.9", file));
+    EXPECT_EQ(ReadWholeFile(file), "\xEF\xBB\xBF[PellumInfo]\r\ndovra_Ip=10.0.0.9\r\n[ComInfo]\r\n"
+                                   "Name=새싹센터\r\nAddress=서울 마포구\r\n");
+}
+
 TEST_F(IniTest, UnwritableFileIsReported) {
     std::filesystem::create_directories(file); // a folder where the file should be
     EXPECT_FALSE(WriteIni("ComInfo", "Name", "x", file));
