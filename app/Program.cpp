@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "windows/common/Guard.h"
 #include "windows/login/Form3.h"
 #include "windows/lookup/LookupWindows.h"
 #include "windows/main/AutomaticCancellation.h"
@@ -31,8 +32,12 @@ Form1* Program::mainWindow() const {
 
 void Program::ShowLogin() {
     login_ = new Form3(services_);
-    connect(login_, &Form3::LoginAccepted, this, &Program::OpenMainWindow);
+    connect(login_, &Form3::LoginAccepted, this,
+            GuardedSlot(services_, this, &Program::OpenMainWindow, &Program::RecoverFromFault));
     connect(login_, &Form3::Closed, this, &Program::EndWhenSettled);
+    // Modal at the start and after every logout alike: nothing else of the program answers until a
+    // merchant is logged in.
+    login_->setWindowModality(Qt::ApplicationModal);
     login_->show();
 }
 
@@ -44,6 +49,12 @@ void Program::OpenMainWindow() {
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
     connect(main_, &Form1::Closed, this, &Program::EndWhenSettled);
     main_->show();
+}
+
+// A main window that could not be opened leaves the merchant at the login, not without any window.
+void Program::RecoverFromFault() {
+    delete main_.data();
+    ShowLogin();
 }
 
 void Program::EndWhenSettled() {
@@ -68,15 +79,17 @@ void Program::EndWhenSettled() {
     poll->start(PollMs);
 }
 
-std::unique_ptr<QLockFile> AcquireInstanceLock(const std::filesystem::path& settingsRoot) {
+InstanceLock AcquireInstanceLock(const std::filesystem::path& settingsRoot) {
     std::error_code ignored;
     std::filesystem::create_directories(settingsRoot, ignored);
     auto lock = std::make_unique<QLockFile>(QString::fromStdString((settingsRoot / "dovra.lock").string()));
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        return nullptr;
+    if (lock->tryLock(0)) {
+        return {InstanceLock::Outcome::Acquired, std::move(lock)};
     }
-    return lock;
+    return {lock->error() == QLockFile::LockFailedError ? InstanceLock::Outcome::HeldByAnother
+                                                        : InstanceLock::Outcome::FolderNotWritable,
+            nullptr};
 }
 
 std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder) {

@@ -22,9 +22,17 @@ int main(int argc, char* argv[]) {
     QtMessageBoxes messages;
     SettingsPaths paths{DefaultSettingsRoot()};
     auto lock = AcquireInstanceLock(paths.root);
-    if (!lock) {
+    if (lock.outcome == InstanceLock::Outcome::HeldByAnother) {
         messages.Show(nullptr, QStringLiteral("프로그램이 이미 실행중입니다"), CommonTexts::Title,
                       MessageIcon::Warning);
+        return 1;
+    }
+    if (lock.outcome == InstanceLock::Outcome::FolderNotWritable) {
+        messages.Show(nullptr,
+                      QStringLiteral("설정 폴더에 쓸 수 없어 프로그램을 시작할 수 없습니다. 폴더 권한을 "
+                                     "확인해주세요.\n%1")
+                          .arg(QString::fromStdString(paths.root.string())),
+                      CommonTexts::Title, MessageIcon::Critical);
         return 1;
     }
 

@@ -1,17 +1,36 @@
 #pragma once
 
+#include "foundations/Clock.h"
 #include "windows/common/Seams.h"
 
 #include <QRectF>
 #include <QString>
 
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 struct RecordedMessage {
     QString text;
     QString title;
     dovra::MessageIcon icon;
+};
+
+// A settable clock that can be told to fail: a seam that throws inside an event handler.
+class FaultyClock final : public dovra::Clock {
+public:
+    explicit FaultyClock(dovra::LocalTime t) : now_(t) {}
+    dovra::LocalTime Now() const override {
+        if (failing) {
+            throw std::runtime_error("clock unavailable");
+        }
+        return now_;
+    }
+    void Set(dovra::LocalTime t) { now_ = t; }
+    bool failing = false;
+
+private:
+    dovra::LocalTime now_;
 };
 
 class RecordingMessageBoxes final : public dovra::MessageBoxes {

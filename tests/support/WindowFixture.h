@@ -46,7 +46,7 @@ protected:
 
     TempFolder temp;
     dovra::CipherLibrary cipher;
-    dovra::SettableClock clock{{2026, 12, 7, 9, 30, 15}};
+    FaultyClock clock{{2026, 12, 7, 9, 30, 15}};
     RecordingMessageBoxes messages;
     RecordingTray tray;
     RecordingPortal portal;

@@ -1,5 +1,6 @@
 #include "windows/main/AutomaticCancellation.h"
 #include "support/WindowFixture.h"
+#include "windows/main/Form1.h"
 
 #include <QTest>
 
@@ -100,4 +101,47 @@ TEST_F(AutomaticCancellationTest, FailedSendIsRetriedWithTheSameTelegram) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
     QTest::qWait(120);
     EXPECT_EQ(peer->requests.size(), 1u);
+}
+
+TEST_F(AutomaticCancellationTest, AnAnsweredApprovalIsNeverCancelledWhateverTheDiskDoes) {
+    bool removable = false; // a virus scanner holds every entry open
+    auto remover = [&](const std::filesystem::path& file) {
+        return removable && CancellationJournal::RemoveFile(file);
+    };
+    {
+        AutomaticCancellation run(services, nullptr, remover);
+        run.retryTimer->setInterval(20);
+        Form1 main(services, &run);
+        // The entry stays, but a mark beside it records the answer.
+        auto marked = run.journal().RecordApproval(Approval());
+        run.SettleApproval(*marked);
+        // Neither removed nor marked: the outcome is kept in memory and written again at each retry.
+        auto unmarked = run.journal().RecordApproval(Approval());
+        auto blocker = paths().root / "Journal" / (*unmarked + ".answered.new");
+        std::filesystem::create_directories(blocker);
+        run.SettleApproval(*unmarked);
+        run.SettleApproval(*unmarked);
+        run.Start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+        std::filesystem::remove(blocker);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                auto entries = run.journal().Entries();
+                return std::all_of(entries.begin(), entries.end(), [](const CancellationJournal::Entry& e) {
+                    return e.kind == CancellationJournal::Kind::AnsweredApproval;
+                });
+            },
+            2000));
+        EXPECT_EQ(messages.shown.size(), 1u); // told once
+        EXPECT_EQ(messages.shown[0].text,
+                  "거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. "
+                  "저장 공간과 폴더 권한을 확인해주세요");
+    }
+    // The next start sends nothing for them and tidies the journal once the disk lets it.
+    removable = true;
+    AutomaticCancellation next(services);
+    next.Start();
+    QTest::qWait(100);
+    EXPECT_TRUE(peer->requests.empty());
+    EXPECT_TRUE(next.journal().Entries().empty());
 }

@@ -124,6 +124,21 @@ TEST_F(CardReaderTest, EntriesStayTiedToTheirOwnBlocks) {
     EXPECT_EQ(main->SelectedCareItem(), 0);
 }
 
+TEST_F(CardReaderTest, ANameCutByBytesKeepsTheTeacherCodeThatFollowsIt) {
+    CareBlock item = Art;
+    item.teacherCode = "T123456789";
+    std::string answer = Answer("00", {item});
+    // A server that pads by bytes ends the name on the first half of its last syllable.
+    answer.replace(51 + 399 + 2 + 18, 20, Utf8ToCp949("미술치료 A반 고급과정").substr(0, 20));
+    ASSERT_TRUE(Read(answer));
+    EXPECT_EQ(main->Teacher_code[0], "T123456789");
+
+    peer->Answer(Answer("99"));
+    QTest::mouseClick(main->Command4, Qt::LeftButton);
+    ASSERT_TRUE(peer->WaitForRequests(2));
+    EXPECT_EQ(peer->requests[1].substr(4 + 200, 13), "02ST123456789");
+}
+
 TEST_F(CardReaderTest, UnusableSettingsOrAFailedConnectionAreToldAndTheWindowStays) {
     WriteIni("PellumInfo", "dovra_Port", "15o24", paths().DovraSetting());
     QTest::keyClicks(window->Text1, "9410000012345678=");

@@ -99,6 +99,18 @@ TEST_F(LoginTest, AcceptedLoginSavesTheMerchantInOrderAndNextTraceNoUsesIt) {
     delete again.data();
 }
 
+TEST_F(LoginTest, SettingsThatCannotBeSavedAreToldAndTheLoginStays) {
+    std::filesystem::create_directories(paths().root);
+    std::filesystem::create_directories(paths().DovraSetting().string() + ".new"); // blocks every write
+    peer->Answer(LoginAnswer("00"));
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 5000));
+    EXPECT_EQ(messages.shown[0].text,
+              "가맹점 정보를 설정 파일에 저장할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
+    EXPECT_FALSE(accepted);
+    EXPECT_TRUE(form->isVisible() && form->btnLogin->isEnabled());
+}
+
 TEST_F(LoginTest, RefusalLeavesSettingsAloneAndTheButtonReady) {
     peer->Answer(LoginAnswer("33"));
     LogIn();
@@ -167,23 +179,28 @@ TEST_F(LoginTest, ControlsKeepTheirNamesLimitsAndPlaces) {
 }
 
 TEST(InstanceLock, SecondInstanceIsRefusedAndACrashedOneLeavesNoStaleLock) {
+    using Outcome = InstanceLock::Outcome;
     TempFolder temp;
     auto first = AcquireInstanceLock(temp.path());
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(AcquireInstanceLock(temp.path()), nullptr);
-    first.reset();
+    ASSERT_EQ(first.outcome, Outcome::Acquired);
+    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome, Outcome::HeldByAnother);
+    first.file.reset();
 #ifndef _WIN32
     pid_t child = fork();
     if (child == 0) {
         auto held = AcquireInstanceLock(temp.path());
-        _exit(held ? 0 : 1); // dies holding the lock, as a crash would
+        _exit(held.outcome == Outcome::Acquired ? 0 : 1); // dies holding the lock, as a crash would
     }
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_EQ(WEXITSTATUS(status), 0);
     EXPECT_TRUE(std::filesystem::exists(temp.path() / "dovra.lock"));
 #endif
-    EXPECT_NE(AcquireInstanceLock(temp.path()), nullptr);
+    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome, Outcome::Acquired);
+
+    // A settings root that cannot hold the lock is not another instance.
+    std::ofstream(temp.path() / "file") << "not a folder";
+    EXPECT_EQ(AcquireInstanceLock(temp.path() / "file").outcome, Outcome::FolderNotWritable);
 }
 
 TEST_F(LoginTest, AnUnwritableLogIsToldOnceAndTheLoginGoesOn) {

@@ -37,6 +37,7 @@ TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadA
     bool ended = false;
     QObject::connect(&program, &Program::Ended, [&] { ended = true; });
     program.ShowLogin();
+    EXPECT_TRUE(program.loginWindow()->isModal());
     Form1* main = LogIn(program, "새싹아동발달센터");
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->isVisible());
@@ -47,7 +48,7 @@ TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadA
     QTest::mouseClick(main->btnLogout, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() == nullptr; }, 2000));
     ASSERT_NE(program.loginWindow(), nullptr);
-    EXPECT_TRUE(program.loginWindow()->isVisible());
+    EXPECT_TRUE(program.loginWindow()->isVisible() && program.loginWindow()->isModal());
     EXPECT_FALSE(ended);
 
     Form1* second = LogIn(program, "한빛발달센터");

@@ -290,13 +290,65 @@ TEST_F(TransactionTest, BalanceAnswerIsReadAsTheBalanceItAnswers) {
     EXPECT_EQ(Receipt(), nullptr);
 }
 
-TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswer) {
-    peer->Answer("", ScriptedPeer::Delivery::Garbage);
+TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
+    using Delivery = ScriptedPeer::Delivery;
+    const std::tuple<Delivery, const char*, const char*> cases[] = {
+        {Delivery::Garbage, "서버의 응답을 읽을 수 없습니다", "복호화 실패: 암호문 120바이트"},
+        {Delivery::BadPrefix, "서버의 응답을 읽을 수 없습니다", "길이 오류: 수신 124바이트"},
+        {Delivery::CutShort, "연결할 수 없습니다", "수신 중단: 100바이트 수신 후 연결 종료"}};
+    size_t requests = 0;
+    for (const auto& [delivery, message, logged] : cases) {
+        peer->Answer(Answer{}.Telegram(), delivery);
+        Pay();
+        requests += 2;
+        ASSERT_TRUE(peer->WaitForRequests(requests)) << logged;
+        EXPECT_EQ(peer->requests[requests - 1].substr(4, 4), "0600");
+        EXPECT_EQ(messages.shown.back().text, message);
+        EXPECT_TRUE(main->Command4->isEnabled());
+        EXPECT_NE(Cp949ToUtf8(DayLog()).find(std::string("[ Resp 09:30:15 ] ") + logged + "\r\n"),
+                  std::string::npos)
+            << logged;
+    }
+}
+
+TEST_F(TransactionTest, OnlySpacesAreTrimmedFromWhatWasTypedOrAnswered) {
+    ChooseReason(7);
+    main->txtreson->setText("\u3000"); // the blank a Korean input method types
+    main->txtOrg_approval_no->setText(" 1234\t ");
+    peer->Answer(Answer{.approvalNo = " 12345678\t  "}.Telegram());
     Pay();
-    ASSERT_TRUE(peer->WaitForRequests(2));
-    EXPECT_EQ(peer->requests[1].substr(4, 4), "0600");
-    EXPECT_EQ(messages.shown.at(0).text, "서버의 응답을 읽을 수 없습니다");
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    std::string body = peer->requests[0].substr(4);
+    EXPECT_EQ(body.substr(151, 12), Text("1234\t", 12));
+    EXPECT_EQ(body.substr(273, 32), Text("\u3000", 32));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
+    EXPECT_EQ(Receipt()->Text4->text(), "12345678\t");
+}
+
+TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
+    // In the click: the same-second check reads the clock.
+    clock.failing = true;
+    Pay();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
     EXPECT_TRUE(main->Command4->isEnabled());
+
+    // In the socket's connect event: the header reads it. Nothing leaves, nothing is journalled.
+    clock.failing = false;
+    LookedUp();
+    Pay();
+    clock.failing = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 2; }, 5000));
+    EXPECT_TRUE(main->Command4->isEnabled() && main->btnLogout->isEnabled());
+    EXPECT_TRUE(AutomaticCancellation(services).journal().Entries().empty());
+
+    // The program goes on: the next payment is made as ever.
+    clock.failing = false;
+    LookedUp();
+    peer->Answer(Answer{}.Telegram());
+    Pay();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
+    EXPECT_EQ(peer->requests.size(), 1u);
 }
 
 TEST_F(TransactionTest, ConnectionThatFailsBeforeSendingLeavesThePayButtonUsable) {

@@ -19,6 +19,8 @@ const QString Login = QStringLiteral("로그인");
 const QString Version = QStringLiteral("Version: 44");
 const QString EnterAuthNo = QStringLiteral("인증번호를 입력해주세요");
 const QString Refused = QStringLiteral("사업자번호 또는 인증번호를 다시 확인해주시기 바랍니다.");
+const QString NotSaved =
+    QStringLiteral("가맹점 정보를 설정 파일에 저장할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
 } // namespace Texts
 } // namespace
 
@@ -44,7 +46,7 @@ Form3::Form3(const Services& services, QWidget* parent) : QWidget(parent), servi
     btnLogin = new QPushButton(Texts::Login, this);
     btnLogin->setObjectName("btnLogin");
     PlaceTwips(btnLogin, 7440, 3960, 1170, 1170);
-    connect(btnLogin, &QPushButton::clicked, this, &Form3::btnLogin_Click);
+    connect(btnLogin, &QPushButton::clicked, this, Guarded(&Form3::btnLogin_Click));
 
     Text2 = new QLineEdit(Texts::Version, this);
     Text2->setObjectName("Text2");
@@ -60,9 +62,14 @@ Form3::Form3(const Services& services, QWidget* parent) : QWidget(parent), servi
     setTabOrder(btnLogin, Text2);
 
     Winsock1 = new TelegramSocket("Winsock1", LoginExchange, services_, this);
-    connect(Winsock1, &TelegramSocket::Connected, this, &Form3::Winsock1_Connect);
-    connect(Winsock1, &TelegramSocket::Answered, this, &Form3::Winsock1_DataArrival);
-    connect(Winsock1, &TelegramSocket::Failed, this, &Form3::Winsock1_Failed);
+    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form3::Winsock1_Connect));
+    connect(Winsock1, &TelegramSocket::Answered, this, Guarded(&Form3::Winsock1_DataArrival));
+    connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form3::Winsock1_Failed));
+}
+
+void Form3::RecoverFromFault() {
+    Winsock1->Close();
+    btnLogin->setEnabled(true);
 }
 
 bool Form3::eventFilter(QObject* watched, QEvent* event) {
@@ -70,7 +77,7 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text4 && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            StartConnection();
+            Guarded (&Form3::StartConnection)();
             return true;
         }
     }
@@ -136,22 +143,35 @@ void Form3::Winsock1_DataArrival(const std::string& decrypted) {
         btnLogin->setEnabled(true);
         return;
     }
-    SaveMerchant();
+    // Every later request reads the merchant number from the settings: without it saved, the main window
+    // would send for nobody, or for the merchant who logged in before.
+    if (!SaveMerchant()) {
+        Tell(Texts::NotSaved);
+        btnLogin->setEnabled(true);
+        return;
+    }
     accepted_ = true;
     close();
     emit LoginAccepted();
 }
 
-void Form3::SaveMerchant() {
+bool Form3::SaveMerchant() {
     const ResponseFields& r = services_.telegrams.responseFields;
     const auto settings = services_.paths.DovraSetting();
-    WriteIni("ComInfo", "Name", r.MerchantName, settings);
-    WriteIni("ComInfo", "Number", r.MerchantNumber, settings);
-    WriteIni("ComInfo", "Telephone", r.MerchantPhone, settings);
-    WriteIni("ComInfo", "Address", r.MerchantAddress, settings);
-    WriteIni("ComInfo", "Print", "1", settings);
-    WriteIni("CustomerInfo", "business_number", ToCp949(Text1->text()),
-             services_.paths.UpdateServiceClient());
+    bool saved = WriteIni("ComInfo", "Name", r.MerchantName, settings) &&
+                 WriteIni("ComInfo", "Number", r.MerchantNumber, settings) &&
+                 WriteIni("ComInfo", "Telephone", r.MerchantPhone, settings) &&
+                 WriteIni("ComInfo", "Address", r.MerchantAddress, settings) &&
+                 WriteIni("ComInfo", "Print", "1", settings);
+    if (!saved) {
+        return false;
+    }
+    // Only the update service reads this one: the merchant hears of it, but the counter can work.
+    if (!WriteIni("CustomerInfo", "business_number", ToCp949(Text1->text()),
+                  services_.paths.UpdateServiceClient())) {
+        Tell(Texts::NotSaved);
+    }
+    return true;
 }
 
 void Form3::Winsock1_Failed(TelegramSocket::Failure failure) {

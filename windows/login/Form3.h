@@ -1,5 +1,6 @@
 #pragma once
 
+#include "windows/common/Guard.h"
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
 
@@ -38,8 +39,13 @@ private:
     void Winsock1_Connect();
     void Winsock1_DataArrival(const std::string& decrypted);
     void Winsock1_Failed(TelegramSocket::Failure failure);
-    void SaveMerchant();
+    // False when the main window's settings could not be saved.
+    bool SaveMerchant();
     void Tell(const QString& text);
+    template <class... Args> auto Guarded(void (Form3::*handler)(Args...)) {
+        return GuardedSlot(services_, this, handler, &Form3::RecoverFromFault);
+    }
+    void RecoverFromFault();
 
     const Services& services_;
     bool accepted_ = false;

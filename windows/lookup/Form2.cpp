@@ -54,8 +54,8 @@ Form2::Form2(const Services& services, Form1& main)
     for (QPushButton* button : {btnOk, btnClose}) {
         button->setFont(WindowFont());
     }
-    connect(btnOk, &QPushButton::clicked, this, &Form2::btnOk_Click);
-    connect(btnClose, &QPushButton::clicked, this, &Form2::btnClose_Click);
+    connect(btnOk, &QPushButton::clicked, this, Guarded(&Form2::btnOk_Click));
+    connect(btnClose, &QPushButton::clicked, this, Guarded(&Form2::btnClose_Click));
 
     setTabOrder(Card1, Card2);
     setTabOrder(Card2, Card3);
@@ -65,9 +65,16 @@ Form2::Form2(const Services& services, Form1& main)
     Card1->setFocus();
 
     Winsock1 = new TelegramSocket("Winsock1", ManualLookupExchange, services_, this);
-    connect(Winsock1, &TelegramSocket::Connected, this, &Form2::Winsock1_Connect);
-    connect(Winsock1, &TelegramSocket::Answered, this, &Form2::Winsock1_DataArrival);
-    connect(Winsock1, &TelegramSocket::Failed, this, &Form2::Winsock1_Failed);
+    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form2::Winsock1_Connect));
+    connect(Winsock1, &TelegramSocket::Answered, this, Guarded(&Form2::Winsock1_DataArrival));
+    connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form2::Winsock1_Failed));
+}
+
+// A lookup that broke off may have filled part of the main window: it is emptied for a fresh start.
+void Form2::RecoverFromFault() {
+    Winsock1->Close();
+    main_.ClearEntry();
+    close();
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "windows/common/Guard.h"
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
 
@@ -40,6 +41,10 @@ private:
     void Winsock1_DataArrival(const std::string& decrypted);
     void Winsock1_Failed(TelegramSocket::Failure failure);
     void Tell(const QString& text);
+    template <class... Args> auto Guarded(void (Form2::*handler)(Args...)) {
+        return GuardedSlot(services_, this, handler, &Form2::RecoverFromFault);
+    }
+    void RecoverFromFault();
 
     const Services& services_;
     Form1& main_;

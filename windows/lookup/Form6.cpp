@@ -43,20 +43,27 @@ Form6::Form6(const Services& services, Form1& main)
     Command1->setObjectName("Command1");
     Command1->setFont(WindowFont());
     PlaceTwips(Command1, 1920, 1020, 1100, 470);
-    connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, Guarded(&Form6::Command1_Click));
 
     setTabOrder(Text1, Command1);
     Text1->setFocus();
 
     Winsock1 = new TelegramSocket("Winsock1", CardReaderLookupExchange, services_, this);
-    connect(Winsock1, &TelegramSocket::Connected, this, &Form6::Winsock1_Connect);
-    connect(Winsock1, &TelegramSocket::Answered, this, &Form6::Winsock1_DataArrival);
-    connect(Winsock1, &TelegramSocket::Failed, this, &Form6::Winsock1_Failed);
+    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form6::Winsock1_Connect));
+    connect(Winsock1, &TelegramSocket::Answered, this, Guarded(&Form6::Winsock1_DataArrival));
+    connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form6::Winsock1_Failed));
+}
+
+// A lookup that broke off may have filled part of the main window: it is emptied for a fresh start.
+void Form6::RecoverFromFault() {
+    Winsock1->Close();
+    main_.ClearEntry();
+    close();
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
-        Text1_KeyPress(static_cast<const QKeyEvent&>(*event));
+        Guarded (&Form6::Text1_KeyPress)(static_cast<const QKeyEvent&>(*event));
     }
     // Every key, "=" included, is typed into the box as well.
     return QWidget::eventFilter(watched, event);

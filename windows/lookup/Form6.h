@@ -1,5 +1,6 @@
 #pragma once
 
+#include "windows/common/Guard.h"
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
 
@@ -39,6 +40,10 @@ private:
     void Command1_Click();
     void ListCareItems(const ResponseFields& answer);
     void Tell(const QString& text);
+    template <class... Args> auto Guarded(void (Form6::*handler)(Args...)) {
+        return GuardedSlot(services_, this, handler, &Form6::RecoverFromFault);
+    }
+    void RecoverFromFault();
 
     const Services& services_;
     Form1& main_;

@@ -5,6 +5,7 @@
 #include "transport/RequestHeader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace dovra {
 
@@ -30,10 +31,11 @@ std::string BuildAutomaticCancellation(const std::string& approvalTelegram, cons
     return AssembleStandardRequest(f);
 }
 
-AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* parent)
-    : QObject(parent), services_(services), journal_(services.paths.root / "Journal") {
+AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* parent,
+                                             CancellationJournal::FileRemover remover)
+    : QObject(parent), services_(services), journal_(services.paths.root / "Journal", std::move(remover)) {
     sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
-    connect(sckMain2, &TelegramSocket::Connected, this, &AutomaticCancellation::sckMain2_Connect);
+    connect(sckMain2, &TelegramSocket::Connected, this, Guarded(&AutomaticCancellation::sckMain2_Connect));
     connect(sckMain2, &TelegramSocket::Failed, this, [this] { Finish(false); });
     connect(sckMain2->socket(), &QTcpSocket::bytesWritten, this, [this] {
         if (current_ && sckMain2->socket()->bytesToWrite() == 0) {
@@ -43,16 +45,54 @@ AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* 
     retryTimer = new QTimer(this);
     retryTimer->setObjectName("retryTimer");
     retryTimer->setInterval(RetryMs);
-    connect(retryTimer, &QTimer::timeout, this, &AutomaticCancellation::SendNext);
+    connect(retryTimer, &QTimer::timeout, this, Guarded(&AutomaticCancellation::Retry));
 }
 
 void AutomaticCancellation::Start() {
     for (const auto& entry : journal_.Entries()) {
-        if (entry.kind == CancellationJournal::Kind::OpenApproval) {
+        if (entry.kind == CancellationJournal::Kind::AnsweredApproval) {
+            journal_.ClearApproval(entry.id); // a tidy-up an earlier run could not finish
+        } else if (entry.kind == CancellationJournal::Kind::OpenApproval &&
+                   !answeredNotRecorded_.contains(entry.id)) {
             journal_.RecordCancellation(entry.id, BuildAutomaticCancellation(entry.telegram, services_,
                                                                              CancellationMoment::OfApproval));
         }
     }
+    SendNext();
+}
+
+void AutomaticCancellation::SettleApproval(const std::string& approvalId) {
+    bool recorded = false;
+    try {
+        recorded = journal_.ClearApproval(approvalId);
+    } catch (...) {
+        // kept in memory below, like any other refusal of the disk
+    }
+    if (recorded) {
+        return;
+    }
+    answeredNotRecorded_.insert(approvalId);
+    if (!retryTimer->isActive()) {
+        retryTimer->start();
+    }
+    if (!toldNotRecorded_) {
+        toldNotRecorded_ = true;
+        emit OutcomeNotRecorded();
+    }
+}
+
+// What is journalled stays journalled, so a fault only costs this attempt: the next retry starts over.
+// The merchant hears of it once a run rather than at every retry.
+bool AutomaticCancellation::RecoverFromFault() {
+    Finish(false);
+    if (!retryTimer->isActive()) {
+        retryTimer->start();
+    }
+    return !std::exchange(toldFault_, true);
+}
+
+void AutomaticCancellation::Retry() {
+    std::erase_if(answeredNotRecorded_, [this](const std::string& id) { return journal_.ClearApproval(id); });
     SendNext();
 }
 
@@ -87,7 +127,9 @@ void AutomaticCancellation::SendNext() {
         }
     }
     if (!current_) {
-        retryTimer->stop();
+        if (answeredNotRecorded_.empty()) {
+            retryTimer->stop();
+        }
         return;
     }
     auto server = ReadApprovalServer(services_.paths);

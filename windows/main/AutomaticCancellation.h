@@ -1,5 +1,6 @@
 #pragma once
 
+#include "windows/common/Guard.h"
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
 #include "windows/main/CancellationJournal.h"
@@ -8,6 +9,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <set>
 #include <string>
 
 namespace dovra {
@@ -19,12 +21,17 @@ namespace dovra {
 class AutomaticCancellation : public QObject {
     Q_OBJECT
 public:
-    explicit AutomaticCancellation(const Services& services, QObject* parent = nullptr);
+    explicit AutomaticCancellation(
+        const Services& services, QObject* parent = nullptr,
+        CancellationJournal::FileRemover remover = CancellationJournal::RemoveFile);
 
     CancellationJournal& journal() { return journal_; }
 
     // Turns what an earlier run left open into cancellations and starts sending them.
     void Start();
+    // The approval was answered: whatever the disk does, it is never cancelled. When the journal cannot
+    // record that, the outcome is kept here and written again at every retry.
+    void SettleApproval(const std::string& approvalId);
     // The approval timed out: its cancellation, built from the approval as it was sent, replaces its
     // journal entry and goes out now. False when it could not be journalled.
     bool CancelApproval(const std::string& approvalId, const std::string& approvalTelegram);
@@ -35,7 +42,16 @@ public:
     TelegramSocket* sckMain2;
     QTimer* retryTimer;
 
+signals:
+    // Once a run: an answered approval's outcome could not be written to the journal.
+    void OutcomeNotRecorded();
+
 private:
+    auto Guarded(void (AutomaticCancellation::*step)()) {
+        return GuardedSlot(services_, this, step, &AutomaticCancellation::RecoverFromFault);
+    }
+    bool RecoverFromFault();
+    void Retry();
     void SendNext();
     void sckMain2_Connect();
     void Finish(bool sent);
@@ -43,6 +59,9 @@ private:
     const Services& services_;
     CancellationJournal journal_;
     std::optional<CancellationJournal::Entry> current_;
+    std::set<std::string> answeredNotRecorded_;
+    bool toldNotRecorded_ = false;
+    bool toldFault_ = false;
 };
 
 // The "0600" that cancels the given approval telegram: CancelType "2", no teacher code, and the moment

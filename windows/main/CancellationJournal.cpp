@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace dovra {
@@ -13,6 +14,7 @@ namespace dovra {
 namespace {
 
 constexpr const char* ApprovalSuffix = ".approval";
+constexpr const char* AnsweredSuffix = ".answered";
 constexpr const char* CancellationSuffix = ".cancel";
 
 // Ids sort in the order the entries were made, across runs of the program.
@@ -27,6 +29,18 @@ std::string NewId() {
            std::string(3 - count.size(), '0') + count;
 }
 
+int Rank(CancellationJournal::Kind kind) {
+    switch (kind) {
+    case CancellationJournal::Kind::OpenApproval:
+        return 0;
+    case CancellationJournal::Kind::AnsweredApproval:
+        return 1;
+    case CancellationJournal::Kind::PendingCancellation:
+        return 2;
+    }
+    return 0;
+}
+
 std::string Slurp(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream out;
@@ -37,7 +51,16 @@ std::string Slurp(const std::filesystem::path& file) {
 } // namespace
 
 std::filesystem::path CancellationJournal::File(const std::string& id, Kind kind) const {
-    return folder_ / (id + (kind == Kind::OpenApproval ? ApprovalSuffix : CancellationSuffix));
+    const char* suffix = kind == Kind::OpenApproval       ? ApprovalSuffix
+                         : kind == Kind::AnsweredApproval ? AnsweredSuffix
+                                                          : CancellationSuffix;
+    return folder_ / (id + suffix);
+}
+
+bool CancellationJournal::RemoveFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    return !ec;
 }
 
 std::optional<std::string> CancellationJournal::RecordApproval(const std::string& telegram) {
@@ -50,9 +73,12 @@ std::optional<std::string> CancellationJournal::RecordApproval(const std::string
     return id;
 }
 
-void CancellationJournal::ClearApproval(const std::string& id) {
-    std::error_code ignored;
-    std::filesystem::remove(File(id, Kind::OpenApproval), ignored);
+bool CancellationJournal::ClearApproval(const std::string& id) {
+    if (remove_(File(id, Kind::OpenApproval))) {
+        remove_(File(id, Kind::AnsweredApproval));
+        return true;
+    }
+    return ReplaceFileDurably(File(id, Kind::AnsweredApproval), {});
 }
 
 bool CancellationJournal::RecordCancellation(const std::string& id, const std::string& telegram) {
@@ -61,32 +87,42 @@ bool CancellationJournal::RecordCancellation(const std::string& id, const std::s
     if (!ReplaceFileDurably(File(id, Kind::PendingCancellation), telegram)) {
         return false;
     }
-    ClearApproval(id);
+    // The cancellation now stands for the approval; an approval entry left behind is harmless, since
+    // an id with a cancellation is never read as an open approval.
+    remove_(File(id, Kind::OpenApproval));
     return true;
 }
 
 void CancellationJournal::ClearCancellation(const std::string& id) {
-    std::error_code ignored;
-    std::filesystem::remove(File(id, Kind::PendingCancellation), ignored);
+    remove_(File(id, Kind::PendingCancellation));
 }
 
 std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
-    std::vector<Entry> entries;
+    // Per id, the furthest state on disk wins: a cancellation over its approval, a mark over an open one.
+    std::map<std::string, Entry> byId;
     std::error_code ec;
     for (const auto& item : std::filesystem::directory_iterator(folder_, ec)) {
-        std::string name = item.path().filename().string();
         std::string extension = item.path().extension().string();
         Kind kind;
         if (extension == ApprovalSuffix) {
             kind = Kind::OpenApproval;
+        } else if (extension == AnsweredSuffix) {
+            kind = Kind::AnsweredApproval;
         } else if (extension == CancellationSuffix) {
             kind = Kind::PendingCancellation;
         } else {
             continue; // a half-written ".new" file never became an entry
         }
-        entries.push_back({item.path().stem().string(), kind, Slurp(item.path())});
+        std::string id = item.path().stem().string();
+        auto found = byId.find(id);
+        if (found == byId.end() || Rank(kind) > Rank(found->second.kind)) {
+            byId[id] = {id, kind, kind == Kind::AnsweredApproval ? std::string() : Slurp(item.path())};
+        }
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.id < b.id; });
+    std::vector<Entry> entries;
+    for (auto& [id, entry] : byId) {
+        entries.push_back(std::move(entry)); // ids sort in the order the entries were made
+    }
     return entries;
 }
 

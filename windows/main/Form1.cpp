@@ -3,6 +3,7 @@
 #include "foundations/Ini.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
+#include "windows/common/Guard.h"
 #include "windows/common/Looks.h"
 #include "windows/common/Text.h"
 #include "windows/main/Form1Texts.h"
@@ -116,19 +117,26 @@ void Form1::BuildControls() {
     timeMain = new QTimer(this);
     timeMain->setObjectName("timeMain");
     timeMain->setInterval(AnswerTimeoutMs);
-    connect(timeMain, &QTimer::timeout, this, &Form1::timeMain_Timer);
+    connect(timeMain, &QTimer::timeout, this, Guarded(&Form1::timeMain_Timer));
 
     sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
     sckMain2 = cancellations_->sckMain2;
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(sckMain, &TelegramSocket::Connected, this, &Form1::sckMain_Connect);
-    connect(sckMain, &TelegramSocket::Answered, this, &Form1::sckMain_DataArrival);
-    connect(sckMain, &TelegramSocket::Failed, this, &Form1::sckMain_Failed);
+    // After the answer's result lines and receipt, not in the middle of them.
+    connect(cancellations_, &AutomaticCancellation::OutcomeNotRecorded, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            services_.messages.Show(this, Texts::OutcomeNotRecorded, CommonTexts::Title,
+                                    MessageIcon::Warning);
+        });
+    });
+    connect(Command4, &QPushButton::clicked, this, Guarded(&Form1::Command4_Click));
+    connect(sckMain, &TelegramSocket::Connected, this, Guarded(&Form1::sckMain_Connect));
+    connect(sckMain, &TelegramSocket::Answered, this, Guarded(&Form1::sckMain_DataArrival));
+    connect(sckMain, &TelegramSocket::Failed, this, Guarded(&Form1::sckMain_Failed));
 
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(btnLogout, &QPushButton::clicked, this, &Form1::btnLogout_Click);
+    connect(Command1, &QPushButton::clicked, this, Guarded(&Form1::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, Guarded(&Form1::Command2_Click));
+    connect(Command6, &QPushButton::clicked, this, Guarded(&Form1::Command6_Click));
+    connect(btnLogout, &QPushButton::clicked, this, Guarded(&Form1::btnLogout_Click));
     ConnectEntry();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "windows/common/Guard.h"
 #include "windows/common/Services.h"
 #include "windows/common/TelegramSocket.h"
 #include "windows/main/AutomaticCancellation.h"
@@ -127,6 +128,12 @@ private:
     // Answers.
     void sckMain_DataArrival(const std::string& decrypted);
     void ShowReceipt(RequestKind kind);
+
+    // A handler as a slot that no fault escapes from.
+    template <class... Args> auto Guarded(void (Form1::*handler)(Args...)) {
+        return GuardedSlot(services_, this, handler, &Form1::RecoverFromFault);
+    }
+    void RecoverFromFault();
 
     const Services& services_;
     AutomaticCancellation* cancellations_;

@@ -6,7 +6,9 @@
 #include "windows/common/Text.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form1Texts.h"
+
 #include "windows/receipt/Form5.h"
+#include <utility>
 
 namespace dovra {
 
@@ -16,10 +18,6 @@ namespace {
 
 QString Amount(const std::string& field) {
     return ToQt(FormatThousands(field));
-}
-
-QString Trimmed(const std::string& field) {
-    return ToQt(field).trimmed();
 }
 
 AnswerKind AnswerKindOf(bool approval, bool cancellation) {
@@ -38,10 +36,9 @@ void Form1::sckMain_DataArrival(const std::string& decrypted) {
     RequestKind kind = *inFlight_;
     inFlight_.reset();
     if (kind == RequestKind::Approval) {
-        // Answered either way: no automatic cancellation is owed.
-        cancellations_->journal().ClearApproval(openApprovalId_);
-        openApprovalId_.clear();
+        // Answered either way: no automatic cancellation is owed, whatever happens from here on.
         openApproval_.clear();
+        cancellations_->SettleApproval(std::exchange(openApprovalId_, {}));
     }
 
     ResponseFields& r = services_.telegrams.responseFields;
@@ -85,11 +82,11 @@ void Form1::ShowReceipt(RequestKind kind) {
                                                           : Texts::ReceiptCancellation);
     receipt->Text2->setText(ToQt(AnsiLeft(r.CardData, 16)));
     receipt->Text3->setText(ToQt(r.TransDate + "  " + FormatClockTime(r.TransTime)));
-    receipt->Text4->setText(Trimmed(r.ApprovalNo));
+    receipt->Text4->setText(ToQt(std::string(TrimSpaces(r.ApprovalNo))));
     receipt->Text5->setText(Amount(std::string(TrimSpaces(r.Amount))));
     receipt->Text6->setText(Amount(std::string(TrimSpaces(r.MonthRemain))));
-    receipt->Text7->setText(cmbCare1->currentText().trimmed());
-    receipt->Text8->setText(txtTeacher1->text().trimmed());
+    receipt->Text7->setText(TrimSpaces(cmbCare1->currentText()));
+    receipt->Text8->setText(TrimSpaces(txtTeacher1->text()));
     connect(receipt, &Form5::Closed, this, &Form1::ReturnToIdle);
     receipt->show();
 }

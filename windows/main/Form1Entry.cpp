@@ -2,6 +2,7 @@
 
 #include "foundations/Clock.h"
 #include "foundations/NumberFormat.h"
+#include "windows/common/Guard.h"
 #include "windows/common/Looks.h"
 #include "windows/common/Text.h"
 #include "windows/main/Form1Texts.h"
@@ -36,19 +37,19 @@ bool Within(const QWidget* widget, const QWidget* outer) {
 } // namespace
 
 void Form1::ConnectEntry() {
-    connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
-    connect(Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
+    connect(Option1, &QRadioButton::clicked, this, Guarded(&Form1::Option1_Click));
+    connect(Option2, &QRadioButton::clicked, this, Guarded(&Form1::Option2_Click));
+    connect(Option3, &QRadioButton::clicked, this, Guarded(&Form1::Option3_Click));
     // activated rather than currentIndexChanged: choosing the entry already shown must still bring its
     // amount back over one the merchant typed.
-    connect(cmbCare1, &QComboBox::activated, this, &Form1::cmbCare1_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(cmbCare1, &QComboBox::activated, this, Guarded(&Form1::cmbCare1_Click));
+    connect(Command3, &QPushButton::clicked, this, Guarded(&Form1::Command3_Click));
+    connect(Combo1, &QComboBox::activated, this, Guarded(&Form1::Combo1_Click));
     txtCare_Amount1->installEventFilter(this);
     // A Korean input method would compose text past the key filter.
     txtCare_Amount1->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtOrg_auth_date->installEventFilter(this);
-    connect(MonthView1, &QCalendarWidget::clicked, this, &Form1::MonthView1_DateClick);
+    connect(MonthView1, &QCalendarWidget::clicked, this, Guarded(&Form1::MonthView1_DateClick));
     // The calendar belongs to the date box: it goes when the focus leaves both, so it never stays open
     // over the form once the merchant has moved on without picking a date. Focus also moves while the
     // window is being torn down, when none of Form1 may be called any more, so the handler holds on to
@@ -68,7 +69,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         return txtCare_Amount1_KeyPress(static_cast<const QKeyEvent&>(*event));
     }
     if (watched == txtOrg_auth_date && event->type() == QEvent::FocusIn) {
-        txtOrg_auth_date_GotFocus();
+        Guarded (&Form1::txtOrg_auth_date_GotFocus)();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,8 @@
 #include "windows/main/Form1.h"
 #include "windows/main/Form1Texts.h"
 
+#include <utility>
+
 namespace dovra {
 
 namespace Texts = Form1Texts;
@@ -76,15 +78,15 @@ void Form1::sckMain_Connect() {
     f.EntryMode = "0";
     f.CardData = ToCp949(Card1->text() + Card2->text() + Card3->text() + Card4->text());
     f.Amount = ToCp949(txtCare_Amount1->text().remove(QLatin1Char(',')));
-    f.OrgAuthDate = ToCp949(txtOrg_auth_date->text().trimmed());
-    f.OrgApprovalNo = ToCp949(txtOrg_approval_no->text().trimmed());
+    f.OrgAuthDate = ToCp949(TrimSpaces(txtOrg_auth_date->text()));
+    f.OrgApprovalNo = ToCp949(TrimSpaces(txtOrg_approval_no->text()));
     f.CancelType = kind == RequestKind::Cancellation ? "7" : "0";
     if (item > 0) {
         f.CareCode = Care_code[static_cast<size_t>(item - 1)];
         f.TeacherCode = Teacher_code[static_cast<size_t>(item - 1)];
     }
     f.TeacherName = ToCp949(txtTeacher1->text());
-    f.MessageText = ToCp949(Combo1->currentIndex() == Texts::OwnWordsReason ? txtreson->text().trimmed()
+    f.MessageText = ToCp949(Combo1->currentIndex() == Texts::OwnWordsReason ? TrimSpaces(txtreson->text())
                                                                             : Combo1->currentText());
     std::string& telegram = services_.telegrams.TelegramBuffer;
     telegram = AssembleStandardRequest(f);
@@ -126,6 +128,22 @@ void Form1::sckMain_Failed(TelegramSocket::Failure failure) {
 
 void Form1::timeMain_Timer() {
     EndUnanswered(CommonTexts::CannotConnect);
+}
+
+// A request that is out keeps its time-out or answer. Otherwise the window starts over; an approval
+// that was journalled here has an outcome nobody can vouch for, so it is cancelled as an unanswered one
+// is (the server refuses the cancellation of one it never saw).
+void Form1::RecoverFromFault() {
+    if (inFlight_) {
+        return;
+    }
+    sckMain->Close();
+    timeMain->stop();
+    if (!openApprovalId_.empty()) {
+        std::string id = std::exchange(openApprovalId_, {});
+        cancellations_->CancelApproval(id, std::exchange(openApproval_, {}));
+    }
+    ReturnToIdle();
 }
 
 void Form1::EndUnanswered(const QString& message) {

@@ -33,6 +33,9 @@ inline constexpr int OwnWordsReason = 7;
 
 inline const QString EnterReason = QStringLiteral("치료금액 변경사유를 입력해주세요");
 inline const QString CannotJournal = QStringLiteral("거래 기록을 저장할 수 없어 결제를 요청하지 않았습니다");
+inline const QString OutcomeNotRecorded =
+    QStringLiteral("거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. 저장 공간과 "
+                   "폴더 권한을 확인해주세요");
 inline const QString CancellationNotKept =
     QStringLiteral("자동취소를 기록할 수 없습니다. 승인 결과를 가맹점 관리 화면에서 확인해주세요");
 
