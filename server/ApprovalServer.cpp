@@ -20,7 +20,6 @@ namespace {
 constexpr int DecryptBuffer = 2000;
 constexpr int EncryptBuffer = 2000;
 
-
 } // namespace
 
 struct ApprovalServer::Connection {
@@ -31,7 +30,8 @@ struct ApprovalServer::Connection {
     TelegramAssembler assembler;
     Port port = Port::Approval;
     State state = State::Receiving;
-    std::string peer;
+    std::string peer;    // address and port, for the log
+    std::string address; // without the port
     std::string summary; // MsgType, merchant and trace number, for the exchange log
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
@@ -42,6 +42,9 @@ ApprovalServer::ApprovalServer(const CipherLibrary& cipher, Ledger& ledger, cons
     if (!settings_.log) {
         settings_.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
+    teller_.SetLog([log = settings_.log](const std::string& line) {
+        log(QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss.zzz").toStdString() + " " + line);
+    });
     worker_ = std::make_unique<LedgerWorker>(ledger, teller_, [this](std::vector<LedgerResult> results) {
         QMetaObject::invokeMethod(
             this, [this, results = std::move(results)]() mutable { Deliver(std::move(results)); },
@@ -70,7 +73,8 @@ ApprovalServer::~ApprovalServer() {
 
 bool ApprovalServer::Listen(const Endpoint& approvals, const Endpoint& lookups, QString& error) {
     for (auto [listener, endpoint] : {std::pair{&approvals_, approvals}, std::pair{&lookups_, lookups}}) {
-        listener->setListenBacklogSize(256);
+        // Deep enough that a flood's burst of connections does not push a counter's out of the queue.
+        listener->setListenBacklogSize(4096);
         if (!listener->listen(endpoint.host, endpoint.port)) {
             error = "cannot listen on " + FormatEndpoint(endpoint.host, endpoint.port) + ": " +
                     listener->errorString();
@@ -98,19 +102,54 @@ ApprovalServer::Connection* ApprovalServer::Find(std::uint64_t id) {
     return found == connections_.end() ? nullptr : found->second.get();
 }
 
+void ApprovalServer::Forget(std::uint64_t id) {
+    auto found = connections_.find(id);
+    if (found == connections_.end()) {
+        return;
+    }
+    auto count = perAddress_.find(found->second->address);
+    if (count != perAddress_.end()) {
+        if (--count->second < settings_.maxPerAddress) {
+            refusing_.erase(count->first);
+        }
+        if (count->second <= 0) {
+            perAddress_.erase(count);
+        }
+    }
+    connections_.erase(found);
+}
+
 void ApprovalServer::Accept(QTcpServer& listener, Port port) {
     while (QTcpSocket* socket = listener.nextPendingConnection()) {
-        if (static_cast<int>(connections_.size()) >= settings_.maxConnections) {
+        QHostAddress from = socket->peerAddress();
+        bool isV4 = false;
+        quint32 v4 = from.toIPv4Address(&isV4);
+        std::string address = (isV4 ? QHostAddress(v4) : from).toString().toStdString();
+        int& fromThere = perAddress_[address];
+        bool full = static_cast<int>(connections_.size()) >= settings_.maxConnections;
+        if (full || fromThere >= settings_.maxPerAddress) {
             socket->abort();
             delete socket;
-            settings_.log("connection refused: " + std::to_string(connections_.size()) + " already open");
+            // One line when an address reaches its limit, not one per connection of a flood.
+            if (full) {
+                settings_.log("connection from " + address +
+                              " refused: " + std::to_string(connections_.size()) + " open in all");
+            } else if (refusing_.insert(address).second) {
+                settings_.log("connections from " + address + " refused while " + std::to_string(fromThere) +
+                              " are open from there");
+            }
+            if (fromThere == 0) {
+                perAddress_.erase(address);
+            }
             continue;
         }
+        ++fromThere;
         std::uint64_t id = nextId_++;
         auto connection = std::make_unique<Connection>();
         connection->socket = socket;
         connection->port = port;
-        connection->peer = FormatEndpoint(socket->peerAddress(), socket->peerPort()).toStdString();
+        connection->address = address;
+        connection->peer = FormatEndpoint(from, socket->peerPort()).toStdString();
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { Read(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { Closed(id); });
@@ -155,9 +194,10 @@ void ApprovalServer::Received(std::uint64_t id, Connection& connection) {
         Drop(id, "dropped: " + read.problem);
         return;
     }
+    read.request.peer = connection.address;
     const RequestFields& fields = read.request.fields;
-    connection.summary =
-        fields.MsgType + " merchant=" + std::string(TrimSpaces(fields.MerchantNo)) + " trace=" + fields.TraceNo;
+    connection.summary = fields.MsgType + " merchant=" + std::string(TrimSpaces(fields.MerchantNo)) +
+                         " trace=" + fields.TraceNo;
     if (read.kind == ReadResult::Kind::Malformed) {
         Send(id, connection, teller_.Refuse(read.request, "93", read.problem));
         return;
@@ -174,7 +214,7 @@ void ApprovalServer::Deliver(std::vector<LedgerResult> results) {
         }
         if (connection->socket == nullptr) {
             Log(*connection, "-> " + result.outcome.respCode + " " + result.outcome.note + " (client gone)");
-            connections_.erase(result.ticket);
+            Forget(result.ticket);
             continue;
         }
         Send(result.ticket, *connection, result.outcome);
@@ -233,7 +273,7 @@ void ApprovalServer::Closed(std::uint64_t id) {
     if (connection->state == Connection::State::Receiving) {
         Log(*connection, "closed by the client before a whole telegram");
     }
-    connections_.erase(id);
+    Forget(id);
 }
 
 void ApprovalServer::Drop(std::uint64_t id, const std::string& reason) {
@@ -249,7 +289,7 @@ void ApprovalServer::Drop(std::uint64_t id, const std::string& reason) {
         connection->socket->abort();
         connection->socket->deleteLater();
     }
-    connections_.erase(id);
+    Forget(id);
 }
 
 void ApprovalServer::DropExpired() {

@@ -16,13 +16,17 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace dovra {
 
 struct ServerSettings {
-    // How long a connection may take to deliver its whole request, and later to take its answer.
-    std::chrono::milliseconds idleLimit{30000};
+    // How long a connection may take to deliver its whole request, and later to take its answer. A
+    // counter sends its request at once; a slow sender only holds a connection.
+    std::chrono::milliseconds idleLimit{5000};
     int maxConnections = 1024;
+    // So that one address cannot hold every connection: a counter has one or two open at a time.
+    int maxPerAddress = 32;
     // One line per exchange; standard error when not set.
     std::function<void(const std::string&)> log;
 };
@@ -54,6 +58,7 @@ private:
     void Deliver(std::vector<LedgerResult> results);
     void Log(const Connection& connection, const std::string& text) const;
     Connection* Find(std::uint64_t id);
+    void Forget(std::uint64_t id);
 
     const CipherLibrary& cipher_;
     Teller teller_;
@@ -62,6 +67,8 @@ private:
     QTcpServer lookups_;
     QTimer sweep_;
     std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections_;
+    std::unordered_map<std::string, int> perAddress_;
+    std::unordered_set<std::string> refusing_; // addresses at their limit, told once
     std::uint64_t nextId_ = 1;
     // Declared last so that it stops, and stops calling back, before anything above goes away.
     std::unique_ptr<LedgerWorker> worker_;

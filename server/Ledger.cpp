@@ -290,21 +290,49 @@ std::optional<LedgerEntry> Ledger::LatestUncancelledApproval(const std::string& 
                                                              const std::string& careCode, std::int64_t amount,
                                                              std::optional<MomentRange> client,
                                                              std::int64_t serverSince) {
-    // Each branch leads with merchant, card and one of the two moments, so each reads its own index
+    // Each query leads with merchant, card and one of the two moments, so each reads its own index
     // rather than every approval the card ever had.
     const std::string head = std::string("SELECT ") + EntryColumns +
-                             " FROM ledger a WHERE kind = 'approval' AND merchant_no = ?1 AND card_no = ?2 ";
-    const std::string tail = "AND care_code = ?3 AND amount = ?4 "
+                             " FROM ledger a WHERE kind = 'approval' AND merchant_no = ?1 AND card_no = ?2 "
+                             "AND care_code = ?3 AND amount = ?4 "
                              "AND NOT EXISTS (SELECT 1 FROM ledger c WHERE c.cancels = a.id) ";
-    const std::string order = "ORDER BY at_seconds DESC, id DESC LIMIT 1";
-    Query q = client ? db_.Prepare(head + "AND client_seconds BETWEEN ?6 AND ?7 " + tail + "UNION ALL " +
-                                   head + "AND at_seconds >= ?5 AND client_seconds IS NULL " + tail + order)
-                     : db_.Prepare(head + "AND at_seconds >= ?5 " + tail + order);
-    q.Bind(merchantNo).Bind(cardNo).Bind(careCode).Bind(amount).Bind(serverSince);
     if (client) {
-        q.Bind(client->from).Bind(client->to);
+        // The latest client moment in the range is the exact one whenever an approval carries it.
+        Query q = db_.Prepare(head + "AND client_seconds BETWEEN ?5 AND ?6 "
+                                     "ORDER BY client_seconds DESC, id DESC LIMIT 1");
+        q.Bind(merchantNo).Bind(cardNo).Bind(careCode).Bind(amount).Bind(client->from).Bind(client->to);
+        if (q.Step()) {
+            return EntryFrom(q);
+        }
     }
+    Query q = db_.Prepare(head + (client ? "AND client_seconds IS NULL " : "") +
+                          "AND at_seconds >= ?5 ORDER BY at_seconds DESC, id DESC LIMIT 1");
+    q.Bind(merchantNo).Bind(cardNo).Bind(careCode).Bind(amount).Bind(serverSince);
     return q.Step() ? std::optional(EntryFrom(q)) : std::nullopt;
+}
+
+void Ledger::OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds) {
+    db_.Prepare(
+           "INSERT INTO sessions (peer, merchant_no, last_seconds) VALUES (?1, ?2, ?3) ON CONFLICT "
+           "(peer) DO UPDATE SET merchant_no = excluded.merchant_no, last_seconds = excluded.last_seconds")
+        .Bind(peer)
+        .Bind(merchantNo)
+        .Bind(atSeconds)
+        .Run();
+}
+
+std::optional<Session> Ledger::SessionOf(const std::string& peer) {
+    Query q = db_.Prepare("SELECT merchant_no, last_seconds FROM sessions WHERE peer = ?");
+    q.Bind(peer);
+    return q.Step() ? std::optional(Session{q.Text(0), q.Int(1)}) : std::nullopt;
+}
+
+void Ledger::TouchSession(const std::string& peer, std::int64_t atSeconds) {
+    db_.Prepare("UPDATE sessions SET last_seconds = ? WHERE peer = ?").Bind(atSeconds).Bind(peer).Run();
+}
+
+void Ledger::PruneSessions(std::int64_t lastBeforeSeconds) {
+    db_.Prepare("DELETE FROM sessions WHERE last_seconds < ?").Bind(lastBeforeSeconds).Run();
 }
 
 std::optional<std::string> Ledger::Replay(const std::string& requestHash) {

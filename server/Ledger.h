@@ -57,6 +57,11 @@ struct MomentRange {
     std::int64_t from = 0, to = 0; // both included
 };
 
+struct Session {
+    std::string merchantNo;
+    std::int64_t lastSeconds = 0;
+};
+
 // The server's durable state in one SQLite file: WAL with synchronous=FULL, so a committed
 // transaction is on disk when Commit returns. One thread at a time uses an instance.
 class Ledger {
@@ -99,14 +104,20 @@ public:
     std::optional<LedgerEntry> ApprovalByNumber(const std::string& merchantNo, const std::string& approvalNo,
                                                 const std::string& transDate);
     bool IsCancelled(std::int64_t approvalId);
-    // The latest approval that no cancellation has reversed yet. With a range of client moments, those
-    // whose client moment lies in it, and those without one made since serverSince; without a range,
-    // any made since serverSince.
+    // An approval that no cancellation has reversed yet. With a range of client moments, the one whose
+    // client moment is latest in it, else the latest without a client moment made since serverSince;
+    // without a range, the latest made since serverSince.
     std::optional<LedgerEntry> LatestUncancelledApproval(const std::string& merchantNo,
                                                          const std::string& cardNo,
                                                          const std::string& careCode, std::int64_t amount,
                                                          std::optional<MomentRange> client,
                                                          std::int64_t serverSince);
+
+    // Opens the peer's session for the merchant, replacing whatever session the peer had.
+    void OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
+    std::optional<Session> SessionOf(const std::string& peer);
+    void TouchSession(const std::string& peer, std::int64_t atSeconds);
+    void PruneSessions(std::int64_t lastBeforeSeconds);
 
     std::optional<std::string> Replay(const std::string& requestHash);
     void StoreReplay(const std::string& requestHash, const std::string& answer, std::int64_t atSeconds);

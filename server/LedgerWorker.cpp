@@ -33,8 +33,19 @@ void LedgerWorker::Run() {
         std::vector<LedgerJob> batch;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            // Awake once a second at least, so that a guessing lock's end is logged when it comes.
+            wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopping_ || !queue_.empty(); });
+            auto now = std::chrono::steady_clock::now();
+            if (now - lastSweep_ >= std::chrono::seconds(1)) {
+                lastSweep_ = now;
+                lock.unlock();
+                teller_.Sweep();
+                lock.lock();
+            }
             if (queue_.empty()) {
+                if (!stopping_) {
+                    continue;
+                }
                 return;
             }
             while (!queue_.empty() && batch.size() < MaxBatch) {
@@ -98,7 +109,8 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
             results.push_back({job.ticket, teller_.Refuse(job.request, "29", error.what())});
         }
     }
-    // Lookups and logins change no money: their answers go out while the batch is being synced.
+    // Answers that changed nothing (lookups, balance inquiries, refusals before any decision) go out
+    // while the batch is being synced.
     std::vector<LedgerResult> early, late;
     std::vector<const Request*> lateRequests;
     for (size_t i = 0; i < results.size(); ++i) {

@@ -55,6 +55,7 @@ private:
     std::deque<LedgerJob> queue_;
     bool stopping_ = false;
     std::optional<std::chrono::steady_clock::time_point> lastPrune_; // old answers go once an hour
+    std::chrono::steady_clock::time_point lastSweep_ = std::chrono::steady_clock::now();
     std::thread thread_;
 };
 

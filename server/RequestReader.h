@@ -13,6 +13,7 @@ enum class Port { Approval, Lookup };
 struct Request {
     std::string body; // the telegram as received, without its length prefix
     RequestFields fields;
+    std::string peer; // the sender's address without its port: sessions and guesses are kept by it
 };
 
 struct ReadResult {

@@ -8,7 +8,7 @@ namespace dovra {
 namespace {
 
 // A step, once released, is never edited: a ledger written by any earlier server must still open.
-constexpr std::array<const char*, 3> Steps{
+constexpr std::array<const char*, 4> Steps{
     // 1: merchants, cards and their programmes and care items, monthly budgets, the ledger.
     R"sql(
 CREATE TABLE merchants (
@@ -108,6 +108,15 @@ CREATE INDEX replays_by_age ON replays (at_seconds);
 ALTER TABLE ledger ADD COLUMN client_seconds INTEGER;
 CREATE INDEX ledger_approvals_by_client_moment ON ledger (merchant_no, card_no, client_seconds)
     WHERE kind = 'approval';
+)sql",
+    // 4: merchant sessions, one per peer address: a login opens or replaces it, and it lasts while the
+    // merchant's requests keep coming from there. Kept here so that a restart logs no counter out.
+    R"sql(
+CREATE TABLE sessions (
+    peer TEXT PRIMARY KEY,
+    merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
+    last_seconds INTEGER NOT NULL
+);
 )sql",
 };
 

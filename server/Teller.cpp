@@ -93,20 +93,52 @@ Teller::Moment Teller::Now() const {
 }
 
 void Teller::ForgetOldAnswers() {
-    ledger_.PruneReplays(Now().seconds - ReplayKeep);
+    std::int64_t now = Now().seconds;
+    ledger_.PruneReplays(now - ReplayKeep);
+    ledger_.PruneSessions(now - SessionLife);
+}
+
+void Teller::Sweep() {
+    std::int64_t now = Now().seconds;
+    for (const std::string& key : wrongLogins_.Expire(now)) {
+        Say("login lock ended: " + key);
+    }
+    for (const std::string& key : missedCancellations_.Expire(now)) {
+        Say("cancellation lock ended: " + key);
+    }
+}
+
+void Teller::Say(const std::string& line) const {
+    if (log_) {
+        log_(line);
+    }
 }
 
 Outcome Teller::Handle(const Request& request) {
     Moment now = Now();
-    // A login changes nothing, and its telegram holds the authentication number: it is answered
-    // afresh rather than kept under a hash that a short number would make easy to reverse.
-    if (request.fields.MsgType == "0100") {
-        return Login(request);
+    const RequestFields& fields = request.fields;
+    // A login's telegram holds the authentication number: it is answered afresh rather than kept under
+    // a hash that a short number would make easy to reverse.
+    if (fields.MsgType == "0100") {
+        return Login(request, now);
     }
-    // Lookups and balance inquiries move no money either: deciding them again is the right answer.
-    bool movesMoney = request.fields.MsgType == "0500" || request.fields.MsgType == "0600";
+    if (!InSession(request, now)) {
+        return Refuse(request, "77", "no session of this merchant from " + request.peer);
+    }
+    // Lookups and balance inquiries move no money: deciding them again is the right answer.
+    bool movesMoney = fields.MsgType == "0500" || fields.MsgType == "0600";
     if (!movesMoney) {
         return Decide(request, now);
+    }
+    // The program resends an automatic cancellation at its next start with the approval's own date,
+    // however late; it can only reverse the approval it matches.
+    if (fields.CancelType != "2" || fields.MsgType != "0600") {
+        std::optional<std::int64_t> sent = ClientMoment(fields);
+        std::int64_t days = sent ? *sent / 86400 - now.seconds / 86400 : FreshDays + 1;
+        if (days > FreshDays || days < -FreshDays) {
+            return Refuse(request, "97",
+                          "dated " + fields.TransDate + " " + fields.TransTime + ", not within a day");
+        }
     }
     std::string key = RequestHash(request.body);
     Outcome outcome;
@@ -114,17 +146,29 @@ Outcome Teller::Handle(const Request& request) {
         outcome = {*first, RespCodeOf(*first), "replayed", true};
     } else {
         outcome = Decide(request, now);
-        // An automatic cancellation that found nothing is tried again by the terminal with the same
-        // bytes; an approval delayed in the network may have reached the ledger since, so it is
-        // decided afresh rather than answered with the old "22".
-        bool unmatchedAutomatic = request.fields.CancelType == "2" && outcome.respCode != "00";
-        if (!unmatchedAutomatic) {
+        // Only what changed the ledger is kept. A refusal is decided afresh when repeated: an automatic
+        // cancellation that found nothing may find the approval that was delayed in the network, and a
+        // repeat of any other refusal cannot charge twice.
+        if (outcome.respCode == "00") {
             ledger_.StoreReplay(key, outcome.answer, now.seconds);
         }
     }
     // Even a replayed answer may come from this very batch, and stands only if the batch commits.
     outcome.needsCommit = true;
     return outcome;
+}
+
+bool Teller::InSession(const Request& request, const Moment& now) {
+    std::optional<Session> session = ledger_.SessionOf(request.peer);
+    if (!session || session->merchantNo != Trim(request.fields.MerchantNo) ||
+        now.seconds - session->lastSeconds > SessionLife) {
+        return false;
+    }
+    // A minute's precision on a thirty-day life spares a write for nearly every request.
+    if (now.seconds - session->lastSeconds >= 60) {
+        ledger_.TouchSession(request.peer, now.seconds);
+    }
+    return true;
 }
 
 Outcome Teller::Decide(const Request& request, const Moment& now) {
@@ -173,25 +217,39 @@ std::string Teller::CheckMerchantAndCard(const RequestFields& fields, Card& card
     return {};
 }
 
-Outcome Teller::Login(const Request& request) {
+Outcome Teller::Login(const Request& request, const Moment& now) {
     const RequestFields& fields = request.fields;
-    std::optional<Merchant> merchant = ledger_.MerchantByBusinessNumber(Trim(fields.MerchantNo));
-    std::string note = "business=" + Trim(fields.MerchantNo);
+    std::string business = Trim(fields.MerchantNo);
+    std::string note = "business=" + business;
+    // Keyed by address too, so that a guesser elsewhere cannot lock the merchant's own counter out.
+    std::string guesser = request.peer + " business=" + business;
+    if (wrongLogins_.Locked(guesser, now.seconds)) {
+        return Refuse(request, "33", note + " locked, not compared");
+    }
+    std::optional<Merchant> merchant = ledger_.MerchantByBusinessNumber(business);
     if (!merchant) {
         return Refuse(request, "16", note);
     }
     // The number is compared as typed; only the fill the telegram added on the right is dropped.
     std::string typed = fields.AuthNo.substr(0, fields.AuthNo.find_last_not_of(' ') + 1);
     if (!AuthNumberMatches(merchant->authSalt, merchant->authHash, typed)) {
+        if (wrongLogins_.Fail(guesser, now.seconds)) {
+            note += " locked for 15 minutes after 5 wrong authentication numbers";
+        }
         return Refuse(request, "33", note);
     }
+    wrongLogins_.Clear(guesser);
+    ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
     ResponseFields answer = EchoAnswer(fields, "00");
     answer.LoginMark = "1";
     answer.MerchantName = Utf8ToCp949(merchant->name);
     answer.MerchantNumber = merchant->merchantNo;
     answer.MerchantPhone = Utf8ToCp949(merchant->phone);
     answer.MerchantAddress = Utf8ToCp949(merchant->address);
-    return Answered(AnswerShape::Login, answer, note);
+    Outcome outcome = Answered(AnswerShape::Login, answer, note + " session opened");
+    // The session is the login's whole effect: the terminal is told only once it is on disk.
+    outcome.needsCommit = true;
+    return outcome;
 }
 
 std::optional<Teller::CardMonth> Teller::AnswerForCard(const Request& request, const Moment& now,
@@ -287,14 +345,24 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
     if (fields.CancelType == "7") {
         std::string number = Trim(fields.OrgApprovalNo);
         std::string note = "original=" + number;
+        std::string guesser = request.peer + " merchant=" + merchantNo;
+        if (missedCancellations_.Locked(guesser, now.seconds)) {
+            return Refuse(request, "22", note + " locked, not looked up");
+        }
+        auto missed = [&] {
+            if (missedCancellations_.Fail(guesser, now.seconds)) {
+                note += " cancellations by number locked for 15 minutes after 10 misses";
+            }
+            return Refuse(request, "22", note);
+        };
         // Leading zeros may be left off when the number is typed from the receipt.
         if (!AllDigits(number) || number.size() > 12) {
-            return Refuse(request, "22", note);
+            return missed();
         }
         std::optional<LedgerEntry> approval = ledger_.ApprovalByNumber(
             merchantNo, AmountText(std::stoll(number), 12), Trim(fields.OrgAuthDate));
         if (!approval) {
-            return Refuse(request, "22", note);
+            return missed();
         }
         if (ledger_.IsCancelled(approval->id)) {
             return Refuse(request, "23", note);
@@ -305,18 +373,17 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         std::string cardNo = Trim(fields.CardData);
         std::string careCode = Trim(fields.CareCode);
         std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
-        // The telegram was built at the time-out and is sent unchanged however late it gets through, so
-        // its own moment, not its arrival, bounds the search on both sides: an approval made after the
-        // time-out is another payment and stays. Entries without a moment keep the arrival-based reach.
+        // The telegram's own moment, not its arrival, bounds the search: it may get through much later.
+        // Entries without a moment keep the arrival-based reach.
         std::optional<std::int64_t> timedOutAt = ClientMoment(fields);
         std::optional<MomentRange> client;
         if (timedOutAt) {
-            client = MomentRange{*timedOutAt - AutoCancelWindow, *timedOutAt};
+            client = MomentRange{*timedOutAt - AutoCancelReach, *timedOutAt};
         }
         std::optional<LedgerEntry> approval;
         if (amount) {
             approval = ledger_.LatestUncancelledApproval(merchantNo, cardNo, careCode, *amount, client,
-                                                         now.seconds - AutoCancelWindow);
+                                                         now.seconds - AutoCancelReach);
         }
         if (approval) {
             return Reverse(request, *approval, now);

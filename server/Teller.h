@@ -1,10 +1,12 @@
 #pragma once
 
 #include "foundations/Clock.h"
+#include "server/AttemptLimit.h"
 #include "server/Ledger.h"
 #include "server/RequestReader.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,21 +25,39 @@ struct Outcome {
 
 // Decides every exchange against the ledger, inside the caller's open transaction. Each request is
 // answered at the clock's present moment; a request seen before, byte for byte, gets its first answer.
+// Only the ledger's thread calls Handle and Sweep.
 class Teller {
 public:
-    // A timed-out approval is reversed automatically only if made within this many seconds before the
-    // time-out, on the terminal's clock where both carry a moment, else before the cancellation arrives.
-    static constexpr std::int64_t AutoCancelWindow = 600;
-    // A repeat comes within seconds; answers are kept far longer than that and then forgotten.
-    static constexpr std::int64_t ReplayKeep = 2 * 24 * 3600;
+    // The automatic cancellation is built at the time-out, 10 to 20 seconds after its approval, or
+    // carries the approval's own moment when resent after a restart. It reverses an approval made at most
+    // this long before its moment, on the terminal's clock where both carry one, else before it arrives:
+    // a counter's next payment of the same item on the same card comes later than that after the first,
+    // and a receipted approval must never be taken for the lost one.
+    static constexpr std::int64_t AutoCancelReach = 25;
+    // Approvals and cancellations dated further than this from the server's date are refused.
+    static constexpr std::int64_t FreshDays = 1;
+    // A telegram is taken for three calendar days at most after it first arrives (its date may be a day
+    // off either way); its answer is kept a day longer, so no replay outlives it.
+    static constexpr std::int64_t ReplayKeep = (2 * FreshDays + 2) * 24 * 3600;
+    // A session ends this long after the last request made in it.
+    static constexpr std::int64_t SessionLife = 30 * 24 * 3600;
+    // Guessing: this many failures from one address within the period lock it out for the period.
+    static constexpr int WrongLoginsAllowed = 5;
+    static constexpr int MissedCancellationsAllowed = 10;
+    static constexpr std::int64_t GuessPeriod = 15 * 60;
 
-    Teller(Ledger& ledger, const Clock& clock) : ledger_(ledger), clock_(clock) {}
+    using Log = std::function<void(const std::string&)>;
+    Teller(Ledger& ledger, const Clock& clock, Log log = {})
+        : ledger_(ledger), clock_(clock), log_(std::move(log)) {}
+    void SetLog(Log log) { log_ = std::move(log); }
 
     Outcome Handle(const Request& request);
     // The answer for a request that could not be decided: a malformed frame, a ledger failure.
     Outcome Refuse(const Request& request, std::string_view code, std::string note = {}) const;
 
     void ForgetOldAnswers();
+    // Ends the guessing locks whose time is up, and says so in the log.
+    void Sweep();
 
     // Seconds of a local time on one continuous count, for the windows above.
     static std::int64_t SecondsOf(const LocalTime& t);
@@ -48,9 +68,11 @@ private:
         std::int64_t seconds = 0;
     };
     Moment Now() const;
+    void Say(const std::string& line) const;
 
     Outcome Decide(const Request& request, const Moment& now);
-    Outcome Login(const Request& request);
+    Outcome Login(const Request& request, const Moment& now);
+    bool InSession(const Request& request, const Moment& now);
     Outcome Lookup(const Request& request, const Moment& now);
     Outcome Approve(const Request& request, const Moment& now);
     Outcome Cancel(const Request& request, const Moment& now);
@@ -70,6 +92,9 @@ private:
 
     Ledger& ledger_;
     const Clock& clock_;
+    Log log_;
+    AttemptLimit wrongLogins_{WrongLoginsAllowed, GuessPeriod};
+    AttemptLimit missedCancellations_{MissedCancellationsAllowed, GuessPeriod};
 };
 
 } // namespace dovra

@@ -36,6 +36,7 @@ protected:
         RequestFields f = CounterRequest("0600");
         f.OrgApprovalNo = number;
         f.OrgAuthDate = date;
+        f.TransDate = FormatDate(clock.Now()); // the terminal's calendar agrees with the server's
         return Ask(f);
     }
     RequestFields AutoCancel(const std::string& card, const std::string& care, const std::string& amount,
@@ -127,7 +128,7 @@ TEST_F(ExchangeTest, MerchantAndCardChecksRefuseEveryCardExchange) {
     const Case cases[] = {{"9410000099999999", DemoMerchant, "17", "미등록카드번호"},
                           {Stolen, DemoMerchant, "20", "도난카드"},
                           {Expired, DemoMerchant, "30", "유효기간경과"},
-                          {Haneul, "000071052399", "16", "미등록가맹점"}};
+                          {Haneul, "000071052399", "77", "미등록가맹점"}};
     for (const char* type : {"0200", "0500", "0700"}) {
         for (const Case& c : cases) {
             RequestFields f = CounterRequest(type, c.card);
@@ -186,32 +187,44 @@ TEST_F(ExchangeTest, CancellationByNumberRestoresTheBudgetOnce) {
     EXPECT_EQ(BudgetNow(Bada, 'S').used, 0);
 }
 
-TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheLatestRecentMatch) {
-    Outcome first = Approve(Haneul, "01S", "40000");
-    clock.Set({2026, 12, 7, 9, 31, 0});
-    Outcome second = Approve(Haneul, "01S", "40000");
+TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
+    auto unmatched = [&] {
+        Query q =
+            ledger.database().Prepare("SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'");
+        q.Step();
+        return q.Int(0);
+    };
+    // The same item on the same card again half a minute later; the second approval never arrives.
+    Outcome receipted = Approve(Haneul, "01S", "40000", "093015");
+    clock.Set({2026, 12, 7, 9, 30, 57});
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093057")).respCode, "22"); // at the time-out
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093045")).respCode, "22"); // after a restart
+    EXPECT_FALSE(ledger.IsCancelled(Entry(receipted).id));
+    EXPECT_EQ(unmatched(), 2);
 
-    RequestFields timedOut = AutoCancel(Haneul, "01S", "40000");
+    // Of two equal approvals ten seconds apart, each cancellation takes its own.
+    clock.Set({2026, 12, 7, 9, 32, 0});
+    Outcome earlier = Approve(Haneul, "01S", "40000", "093200");
+    Outcome later = Approve(Haneul, "01S", "40000", "093210");
+    RequestFields timedOut = AutoCancel(Haneul, "01S", "40000", "093222");
     Outcome reversed = Ask(timedOut);
     ASSERT_EQ(reversed.respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(second).id));
-    EXPECT_FALSE(ledger.IsCancelled(Entry(first).id));
-    EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
+    EXPECT_TRUE(ledger.IsCancelled(Entry(later).id));
+    EXPECT_FALSE(ledger.IsCancelled(Entry(earlier).id));
     // Sent again byte for byte, it is answered again and reverses nothing more.
     Outcome again = Ask(timedOut);
     EXPECT_TRUE(again.replayed);
     EXPECT_EQ(again.answer, reversed.answer);
-    EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
+    ASSERT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093200")).respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(earlier).id));
 
-    // Past ten minutes the first approval is out of reach; the attempt is kept all the same.
-    clock.Set({2026, 12, 7, 9, 40, 16});
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "094016")).respCode, "22");
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "1", "094016")).respCode, "22");
-    Query unmatched =
-        ledger.database().Prepare("SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'");
-    unmatched.Step();
-    EXPECT_EQ(unmatched.Int(0), 2);
+    // The reach ends 25 seconds before the cancellation's moment; its own second is included.
+    Outcome edge = Approve(Bada, "02S", "45000", "093300");
+    EXPECT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "093326")).respCode, "22");
+    ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "093325")).respCode, "00");
+    EXPECT_TRUE(ledger.IsCancelled(Entry(edge).id));
     EXPECT_EQ(BudgetNow(Haneul, 'S').used, 40000);
+    EXPECT_EQ(unmatched(), 3);
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
@@ -248,21 +261,14 @@ TEST_F(ExchangeTest, LateAutomaticCancellationGoesByTheTerminalsClock) {
 }
 
 TEST_F(ExchangeTest, AutomaticCancellationWithoutAReadableMomentGoesByServerTime) {
-    // A day that does not exist leaves an approval without the terminal's moment.
-    Outcome early = Approve(Haneul, "01S", "40000", "093015", "20261232");
-    clock.Set({2026, 12, 7, 9, 35, 0});
-    Outcome later = Approve(Haneul, "02S", "50000", "093500", "20261232");
-    EXPECT_FALSE(Entry(later).clientSeconds.has_value());
-    clock.Set({2026, 12, 7, 9, 40, 16});
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093025")).respCode, "22");
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "50000", "093510")).respCode, "00");
-    EXPECT_FALSE(ledger.IsCancelled(Entry(early).id));
-
-    // Nor can an hour that does not exist be read on the cancellation.
-    Outcome dated = Approve(Bada, "02S", "45000", "094016");
+    Outcome early = Approve(Haneul, "01S", "40000", "093015");
+    clock.Set({2026, 12, 7, 9, 30, 41});
+    Outcome recent = Approve(Bada, "02S", "45000", "093041");
+    // An hour that does not exist cannot be read: the arrival stands for the moment.
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "240000")).respCode, "22");
     EXPECT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "240000")).respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(dated).id));
-    EXPECT_TRUE(LedgerProblems(ledger).empty());
+    EXPECT_FALSE(ledger.IsCancelled(Entry(early).id));
+    EXPECT_TRUE(ledger.IsCancelled(Entry(recent).id));
 }
 
 TEST_F(ExchangeTest, BalanceInquirySplitsBothProgrammes) {

@@ -36,7 +36,9 @@ public:
             done = done_.get_future();
         }
         for (size_t i = 0; i < telegrams.size(); ++i) {
-            worker_.Submit({i, ReadRequest(AsDecrypted(telegrams[i]), Port::Approval).request});
+            Request request = ReadRequest(AsDecrypted(telegrams[i]), Port::Approval).request;
+            request.peer = "127.0.0.1";
+            worker_.Submit({i, std::move(request)});
         }
         done.wait();
         std::lock_guard lock(mutex_);

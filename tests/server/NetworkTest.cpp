@@ -5,6 +5,15 @@
 
 #include <QTcpSocket>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <set>
@@ -17,8 +26,11 @@ namespace {
 
 class NetworkTest : public ::testing::Test {
 protected:
+    // Started with the demo merchant logged in from 127.0.0.1, as the counter would be.
     std::unique_ptr<ServerThread> Start(ServerSettings settings = {}) {
-        return std::make_unique<ServerThread>(temp.path() / "ledger.db", std::move(settings));
+        auto server = std::make_unique<ServerThread>(temp.path() / "ledger.db", std::move(settings));
+        EXPECT_TRUE(server->LogIn());
+        return server;
     }
     TerminalAnswer Send(const ServerThread& server, const RequestFields& f, Port port = Port::Approval) {
         std::string telegram = f.MsgType == "0100" ? AssembleLoginRequest(f) : AssembleStandardRequest(f);
@@ -38,10 +50,7 @@ RequestFields Approval(const std::string& amount, const std::string& care = "01S
 
 TEST_F(NetworkTest, ExchangesTravelEncryptedOverLoopbackOnBothPorts) {
     auto server = Start();
-    RequestFields login = CounterRequest("0100");
-    login.MerchantNo = "1208147521";
-    login.AuthNo = "2580";
-    TerminalAnswer answer = Send(*server, login);
+    TerminalAnswer answer = Send(*server, LoginRequest());
     ASSERT_TRUE(answer.Answered());
     ResponseFields read;
     ASSERT_TRUE(CutLoginAnswer(answer.decrypted, read));
@@ -69,6 +78,16 @@ TEST_F(NetworkTest, ExchangesTravelEncryptedOverLoopbackOnBothPorts) {
     EXPECT_EQ(refused.fields.RespCode, "93");
     EXPECT_EQ(refused.fields.TraceNo, shortOne.TraceNo);
     EXPECT_EQ(refused.fields.PlainLength, "0450");
+
+    // Sessions go by the sender's address.
+    QHostAddress elsewhere("127.0.0.3");
+    auto fromElsewhere = [&] {
+        std::string telegram = AssembleStandardRequest(CounterRequest("0700"));
+        return TerminalExchange(server->cipher(), server->Target(Port::Approval, 10000, elsewhere), telegram);
+    };
+    EXPECT_EQ(fromElsewhere().fields.RespCode, "77");
+    ASSERT_TRUE(server->LogIn(elsewhere));
+    EXPECT_EQ(fromElsewhere().fields.RespCode, "00");
 
     bool loggedAuthNumber = false;
     for (const std::string& line : server->LogLines()) {
@@ -192,4 +211,120 @@ TEST_F(NetworkTest, ThousandsOfBadFramesLeaveTheServerServing) {
         }
     }
     EXPECT_GT(answered93, 400);
+}
+
+namespace {
+
+// Connections from 127.0.0.2 that a flood keeps open: idle ones, and ones sending a byte a second.
+class Flood {
+public:
+    Flood(quint16 port, int idle, int slow) : port_(port), slots_(static_cast<size_t>(idle + slow)) {
+        for (size_t i = static_cast<size_t>(idle); i < slots_.size(); ++i) {
+            slots_[i].slow = true;
+        }
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Flood() {
+        stop_ = true;
+        thread_.join();
+        for (Slot& slot : slots_) {
+            if (slot.fd >= 0) {
+                ::close(slot.fd);
+            }
+        }
+    }
+    int connects() const { return connects_; }
+
+private:
+    struct Slot {
+        int fd = -1;
+        bool slow = false;
+    };
+
+    void Open(Slot& slot) {
+        slot.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(0x7F000002);
+        to.sin_addr.s_addr = htonl(0x7F000001);
+        to.sin_port = htons(port_);
+        ::bind(slot.fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
+        ::connect(slot.fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ++connects_;
+    }
+
+    // Once a second: what the server closed is opened again, and every slow sender sends a byte.
+    void Run() {
+        while (!stop_) {
+            for (Slot& slot : slots_) {
+                char byte = '0';
+                bool gone = false;
+                if (slot.fd >= 0) {
+                    pollfd p{slot.fd, POLLIN, 0};
+                    gone = ::poll(&p, 1, 0) > 0 &&
+                           (p.revents & (POLLHUP | POLLERR) || ::recv(slot.fd, &byte, 1, MSG_DONTWAIT) <= 0);
+                    gone = gone || (slot.slow && ::send(slot.fd, "0", 1, MSG_NOSIGNAL) < 0 &&
+                                    errno != EAGAIN && errno != EINPROGRESS);
+                }
+                if (gone) {
+                    ::close(slot.fd);
+                    slot.fd = -1;
+                }
+                if (slot.fd < 0) {
+                    Open(slot);
+                }
+            }
+            for (int i = 0; i < 10 && !stop_; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+    }
+
+    quint16 port_;
+    std::vector<Slot> slots_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<int> connects_ = 0;
+    std::thread thread_;
+};
+
+} // namespace
+
+TEST_F(NetworkTest, AFloodFromOneAddressLeavesTheCounterServed) {
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 4096);
+    setrlimit(RLIMIT_NOFILE, &files);
+    if (files.rlim_cur < 2000) {
+        GTEST_SKIP() << "needs 2,000 descriptors, may have " << files.rlim_cur;
+    }
+    auto server = Start();
+    Flood flood(server->Target().port, 1100, 200);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    std::vector<double> latencies;
+    int tried = 0;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+    while (std::chrono::steady_clock::now() < until) {
+        ++tried;
+        auto start = std::chrono::steady_clock::now();
+        TerminalAnswer a = TerminalExchange(server->cipher(), server->Target(Port::Approval, 2000),
+                                            AssembleStandardRequest(Approval("1")));
+        if (a.Answered() && a.fields.RespCode == "00") {
+            latencies.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    std::sort(latencies.begin(), latencies.end());
+    double p99 = latencies.empty() ? 0 : latencies[latencies.size() * 99 / 100];
+    std::printf("flood: %d connections opened from 127.0.0.2; %zu of %d approvals answered, p50 %.1f ms, "
+                "p99 %.1f ms\n",
+                flood.connects(), latencies.size(), tried,
+                latencies.empty() ? 0 : latencies[latencies.size() / 2], p99);
+    EXPECT_GT(flood.connects(), 2600); // the flood kept coming
+    EXPECT_GE(static_cast<double>(latencies.size()), 0.99 * tried);
+    bool told = false;
+    for (const std::string& line : server->LogLines()) {
+        told |= line.find("connections from 127.0.0.2 refused while 32 are open") != std::string::npos;
+    }
+    EXPECT_TRUE(told);
 }

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include <atomic>
+#include <chrono>
+#include <set>
 #include <thread>
 
 using namespace dovra;
@@ -75,7 +77,29 @@ TEST(ServerProcess, PortInUseOrMissingLedgerEndsWithCodeOne) {
     EXPECT_EQ(noLedger.WaitExit(), 1);
 }
 
-TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApproval) {
+namespace {
+
+// The terminal's clock as a count of seconds, and back.
+LocalTime MomentAt(std::int64_t seconds) {
+    using namespace std::chrono;
+    year_month_day day{sys_days{days{seconds / 86400}}};
+    std::int64_t s = seconds % 86400;
+    return {static_cast<int>(day.year()),
+            static_cast<int>(static_cast<unsigned>(day.month())),
+            static_cast<int>(static_cast<unsigned>(day.day())),
+            static_cast<int>(s / 3600),
+            static_cast<int>(s / 60 % 60),
+            static_cast<int>(s % 60)};
+}
+
+void Stamp(RequestFields& f, std::int64_t seconds) {
+    f.TransDate = FormatDate(MomentAt(seconds));
+    f.TransTime = FormatTime(MomentAt(seconds));
+}
+
+} // namespace
+
+TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLostOnes) {
     TempFolder temp;
     std::filesystem::path db = temp.path() / "ledger.db";
     LoadCards load;
@@ -91,32 +115,55 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApproval) {
     };
     std::mutex mutex;
     std::vector<Answered> answered;
+    // Approvals without an answer, as their automatic cancellations, with the approval's moment.
+    std::vector<std::pair<RequestFields, std::int64_t>> lost;
     std::atomic<int> approvals = 0;
+    std::int64_t started = Teller::SecondsOf(SystemClock().Now());
+    quint16 port = 0;
     {
         ServerProcess server(Arguments(db));
-        quint16 port = server.WaitListening();
+        port = server.WaitListening();
         ASSERT_NE(port, 0);
-        TerminalTarget target{QHostAddress::LocalHost, port, 5000};
+        TerminalTarget target{QHostAddress::LocalHost, port, 5000, {}};
+        RequestFields login = CounterRequest("0100");
+        login.MerchantNo = load.businessNo;
+        login.AuthNo = load.authNo;
+        ASSERT_EQ(TerminalExchange(cipher, target, AssembleLoginRequest(login)).fields.RespCode, "00");
         std::atomic<bool> stop = false;
         std::vector<std::thread> terminals;
         for (const std::string& card : load.cards) {
             terminals.emplace_back([&, card] {
-                std::string previous;
+                // Equal amounts on one card, each approval 31 seconds after the last on the terminal's
+                // clock: beyond the reach of the next one's automatic cancellation, as at a real counter.
+                std::int64_t moment = started;
+                std::string previous, previousDate;
                 for (int i = 0; !stop; ++i) {
-                    RequestFields f = CounterRequest(i % 3 == 2 ? "0600" : "0500", card);
+                    bool approval = i % 3 != 2;
+                    RequestFields f = CounterRequest(approval ? "0500" : "0600", card);
                     f.MerchantNo = load.merchantNo;
                     f.CareCode = load.careCode;
                     f.Amount = "700";
                     f.OrgApprovalNo = previous;
-                    f.OrgAuthDate = FormatDate(SystemClock().Now());
+                    f.OrgAuthDate = previousDate;
+                    moment += approval ? 31 : 1;
+                    Stamp(f, moment);
                     TerminalAnswer a = TerminalExchange(cipher, target, AssembleStandardRequest(f));
-                    if (!a.Answered() || a.fields.RespCode != "00") {
+                    std::lock_guard lock(mutex);
+                    if (!a.Answered()) {
+                        if (approval) {
+                            f.MsgType = "0600";
+                            f.CancelType = "2";
+                            lost.emplace_back(f, moment);
+                        }
+                        return;
+                    }
+                    if (a.fields.RespCode != "00") {
                         continue;
                     }
-                    std::lock_guard lock(mutex);
                     answered.push_back({f.MsgType, a.fields.ApprovalNo, card});
-                    if (f.MsgType == "0500") {
+                    if (approval) {
                         previous = a.fields.ApprovalNo;
+                        previousDate = a.fields.TransDate;
                         ++approvals;
                     }
                 }
@@ -135,20 +182,50 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApproval) {
         }
     }
 
-    // The same ledger opens again behind a new server, which then stops cleanly on SIGTERM.
-    ServerProcess restarted(Arguments(db));
+    // The same ledger opens again behind a new server on the same port, where the terminals' sessions
+    // still hold: the automatic cancellations go through without a new login, at the time-out's moment
+    // and again with the approval's own, as a restarted program sends them.
+    QString sameAddress = "127.0.0.1:" + QString::number(port);
+    ServerProcess restarted(Arguments(db, sameAddress));
     ASSERT_NE(restarted.WaitListening(), 0);
+    TerminalTarget target{QHostAddress::LocalHost, port, 5000, {}};
+    std::vector<std::string> reversals;
+    for (auto& [cancel, approvedAt] : lost) {
+        for (std::int64_t at : {approvedAt + 10, approvedAt}) {
+            Stamp(cancel, at);
+            TerminalAnswer a = TerminalExchange(cipher, target, AssembleStandardRequest(cancel));
+            ASSERT_TRUE(a.Answered());
+            EXPECT_TRUE(a.fields.RespCode == "00" || a.fields.RespCode == "22") << a.fields.RespCode;
+            if (a.fields.RespCode == "00") {
+                reversals.push_back(a.fields.ApprovalNo);
+            }
+        }
+    }
     restarted.process().terminate();
     EXPECT_EQ(restarted.WaitExit(), 0);
 
     Ledger ledger;
     ledger.Open(db);
+    std::set<std::string> receipted;
     for (const Answered& a : answered) {
         Query q = ledger.database().Prepare("SELECT kind, card_no FROM ledger WHERE approval_no = ?");
         q.Bind(a.number);
         ASSERT_TRUE(q.Step()) << a.kind << " " << a.number << " answered 00 but not in the ledger";
         EXPECT_EQ(q.Text(0), a.kind == "0500" ? "approval" : "cancellation");
         EXPECT_EQ(q.Text(1), a.card);
+        if (a.kind == "0500") {
+            receipted.insert(a.number);
+        }
     }
+    int wrong = 0;
+    for (const std::string& number : reversals) {
+        Query q = ledger.database().Prepare(
+            "SELECT a.approval_no FROM ledger c JOIN ledger a ON a.id = c.cancels WHERE c.approval_no = ?");
+        q.Bind(number);
+        ASSERT_TRUE(q.Step());
+        wrong += static_cast<int>(receipted.count(q.Text(0)));
+    }
+    EXPECT_EQ(wrong, 0) << "automatic cancellations reversed receipted approvals";
+    EXPECT_FALSE(lost.empty());
     EXPECT_EQ(LedgerProblems(ledger), std::vector<std::string>());
 }

@@ -29,6 +29,13 @@ RequestFields CounterRequest(const std::string& msgType, const std::string& card
     return f;
 }
 
+RequestFields LoginRequest(const std::string& authNo) {
+    RequestFields f = CounterRequest("0100");
+    f.MerchantNo = "1208147521";
+    f.AuthNo = authNo;
+    return f;
+}
+
 std::string AsDecrypted(const std::string& telegram) {
     std::string plain = FramePlainRequest(telegram);
     return plain + std::string(2000 - plain.size(), ' ');
@@ -84,6 +91,7 @@ void EnsureQtApplication() {
 void DemoLedgerTest::SetUp() {
     ledger.Open(temp.path() / "ledger.db");
     ASSERT_TRUE(SeedDemo(ledger, clock));
+    ASSERT_EQ(Ask(LoginRequest()).respCode, "00");
 }
 
 Outcome DemoLedgerTest::Ask(const RequestFields& fields, Port port) {
@@ -91,6 +99,7 @@ Outcome DemoLedgerTest::Ask(const RequestFields& fields, Port port) {
         fields.MsgType == "0100" ? AssembleLoginRequest(fields) : AssembleStandardRequest(fields);
     ReadResult read = ReadRequest(AsDecrypted(telegram), port);
     EXPECT_EQ(read.kind, ReadResult::Kind::Request) << read.problem;
+    read.request.peer = peer;
     ledger.Begin();
     Outcome outcome = teller.Handle(read.request);
     ledger.Commit();
@@ -107,7 +116,12 @@ ServerThread::ServerThread(const std::filesystem::path& ledgerFile, ServerSettin
     std::promise<std::pair<quint16, quint16>> ready;
     std::future<std::pair<quint16, quint16>> ports = ready.get_future();
     thread_.reset(QThread::create([this, ledgerFile, settings, &ready] {
-        SystemClock clock;
+        struct TestDayClock final : Clock {
+            LocalTime Now() const override {
+                LocalTime now = SystemClock().Now();
+                return {2026, 12, 7, now.hour, now.minute, now.second};
+            }
+        } clock;
         Ledger ledger;
         ledger.Open(ledgerFile);
         SeedDemo(ledger, clock);
@@ -139,8 +153,14 @@ ServerThread::~ServerThread() {
     thread_->wait();
 }
 
-TerminalTarget ServerThread::Target(Port port, int timeoutMs) const {
-    return {QHostAddress::LocalHost, ports_[port == Port::Approval ? 0 : 1], timeoutMs};
+TerminalTarget ServerThread::Target(Port port, int timeoutMs, QHostAddress from) const {
+    return {QHostAddress::LocalHost, ports_[port == Port::Approval ? 0 : 1], timeoutMs, std::move(from)};
+}
+
+bool ServerThread::LogIn(QHostAddress from) const {
+    TerminalAnswer answer = TerminalExchange(cipher(), Target(Port::Approval, 10000, std::move(from)),
+                                             AssembleLoginRequest(LoginRequest()));
+    return answer.Answered() && answer.fields.RespCode == "00";
 }
 
 std::vector<std::string> ServerThread::LogLines() const {

@@ -35,6 +35,8 @@ inline std::string At(const std::string& answer, int position, int width) {
 
 // A well-formed request of the counter; each call gets its own trace number, so no two are repeats.
 RequestFields CounterRequest(const std::string& msgType, const std::string& card = Haneul);
+// The demo merchant's login, as the counter sends it.
+RequestFields LoginRequest(const std::string& authNo = "2580");
 
 // What a decrypted request looks like to the server: the framed telegram, the library's NUL, spaces.
 std::string AsDecrypted(const std::string& telegram);
@@ -52,7 +54,8 @@ void EnsureQtApplication();
 class DemoLedgerTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    // Decides one request in a transaction of its own, as a batch of one.
+    // Decides one request from the peer in a transaction of its own, as a batch of one. The demo
+    // merchant is logged in from 127.0.0.1 before each test.
     Outcome Ask(const RequestFields& fields, Port port = Port::Approval);
     Budget BudgetNow(const std::string& card, char programme) {
         return ledger.BudgetOf(card, programme, "202612");
@@ -61,16 +64,22 @@ protected:
     TempFolder temp;
     SettableClock clock{{2026, 12, 7, 9, 30, 15}};
     Ledger ledger;
-    Teller teller{ledger, clock};
+    std::vector<std::string> logLines;
+    Teller teller{ledger, clock, [this](const std::string& line) { logLines.push_back(line); }};
+    std::string peer = "127.0.0.1";
 };
 
-// A real ApprovalServer on loopback in a thread of its own, on a demo ledger in a temp folder.
+// A real ApprovalServer on loopback in a thread of its own, on a demo ledger in a temp folder. Its
+// clock keeps the real time of day on 7 December 2026, the date the tests' counters stamp.
 class ServerThread {
 public:
     explicit ServerThread(const std::filesystem::path& ledgerFile, ServerSettings settings = {});
     ~ServerThread();
 
-    TerminalTarget Target(Port port = Port::Approval, int timeoutMs = 10000) const;
+    TerminalTarget Target(Port port = Port::Approval, int timeoutMs = 10000,
+                          QHostAddress from = QHostAddress::LocalHost) const;
+    // Logs the demo merchant in from the address; true when answered "00".
+    bool LogIn(QHostAddress from = QHostAddress::LocalHost) const;
     const CipherLibrary& cipher() const { return LoadedCipher(); }
     std::vector<std::string> LogLines() const;
 

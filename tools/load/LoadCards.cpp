@@ -3,16 +3,27 @@
 #include "foundations/AnsiText.h"
 #include "server/AuthNumber.h"
 
+#include <random>
+
 namespace dovra {
 
 LoadCards ProvideLoadCards(Ledger& ledger, int count) {
-    LoadCards load{"LOAD00000001", "01S", {}};
+    LoadCards load{"LOAD00000001", "01S", {}, "9999999999", {}};
+    load.authNo = PadField(std::to_string(std::random_device{}() % 10000), true, 4);
+    std::string salt = NewAuthSalt();
+    std::string hash = HashAuthNumber(salt, load.authNo);
     ledger.Begin();
     try {
         if (!ledger.MerchantByNumber(load.merchantNo)) {
-            std::string salt = NewAuthSalt();
-            ledger.AddMerchant({load.merchantNo, "9999999999", "부하시험 가맹점", "000-0000-0000", "부하시험",
-                                salt, HashAuthNumber(salt, NewAuthSalt())});
+            ledger.AddMerchant({load.merchantNo, load.businessNo, "부하시험 가맹점", "000-0000-0000",
+                                "부하시험", salt, hash});
+        } else {
+            ledger.database()
+                .Prepare("UPDATE merchants SET auth_salt = ?, auth_hash = ? WHERE merchant_no = ?")
+                .BindBlob(salt)
+                .BindBlob(hash)
+                .Bind(load.merchantNo)
+                .Run();
         }
         for (int i = 1; i <= count; ++i) {
             std::string cardNo = "9499" + PadField(std::to_string(i), true, 12);

@@ -51,7 +51,7 @@ int RunLoadTool(const LoadOptions& options) {
     }
 
     LoadSettings settings;
-    settings.target = {server.host, server.port, 10000};
+    settings.target = {server.host, server.port, 10000, {}};
     settings.seconds = options.seconds;
     double floor = 0;
     try {

@@ -24,9 +24,20 @@ struct TerminalTally {
 class LoadTerminal {
 public:
     LoadTerminal(const CipherLibrary& cipher, const LoadSettings& settings, int index)
-        : cipher_(cipher), settings_(settings), card_(settings.cards.cards[static_cast<size_t>(index)]) {}
+        : cipher_(cipher), settings_(settings), target_(settings.target),
+          card_(settings.cards.cards[static_cast<size_t>(index)]) {
+        // Counters sit at addresses of their own, each with its own session and its own share of the
+        // server's connections.
+        if (target_.host.isLoopback() && target_.host.protocol() == QAbstractSocket::IPv4Protocol) {
+            target_.from = QHostAddress((127u << 24) | (1u << 16) | static_cast<quint32>(index + 1));
+        }
+    }
 
     void Run(Steady::time_point until) {
+        TerminalAnswer login = Ask("0100");
+        if (!login.Answered() || login.fields.RespCode != "00") {
+            return;
+        }
         while (Steady::now() < until) {
             if (!Ask("0200").Answered()) {
                 continue;
@@ -53,7 +64,8 @@ private:
         // server's store of first answers.
         f.TraceNo = FormatTime(now) + PadField(std::to_string(++sequence_ % 1000000), true, 6);
         f.RespCode = "00";
-        f.MerchantNo = settings_.cards.merchantNo;
+        f.MerchantNo = msgType == "0100" ? settings_.cards.businessNo : settings_.cards.merchantNo;
+        f.AuthNo = msgType == "0100" ? settings_.cards.authNo : "";
         f.TransKind = msgType == "0200" ? "21" : "11";
         f.EntryMode = "0";
         f.CardData = card_;
@@ -64,9 +76,16 @@ private:
         f.OrgAuthDate = orgAuthDate;
 
         auto start = Steady::now();
-        TerminalAnswer answer = TerminalExchange(cipher_, settings_.target, AssembleStandardRequest(f));
+        std::string telegram = msgType == "0100" ? AssembleLoginRequest(f) : AssembleStandardRequest(f);
+        TerminalAnswer answer = TerminalExchange(cipher_, target_, telegram);
         if (!answer.Answered()) {
             ++tally.failures;
+            return answer;
+        }
+        if (msgType == "0100") {
+            if (answer.fields.RespCode != "00") {
+                ++tally.refusals["0100 " + answer.fields.RespCode];
+            }
             return answer;
         }
         tally.latencies.push_back(std::chrono::duration<double, std::milli>(Steady::now() - start).count());
@@ -84,6 +103,7 @@ private:
 
     const CipherLibrary& cipher_;
     const LoadSettings& settings_;
+    TerminalTarget target_;
     std::string card_;
     SystemClock clock_;
     std::uint64_t sequence_ = 0;

@@ -26,8 +26,9 @@ struct LoadReport {
     double p50Ms = 0, p99Ms = 0; // over every answered exchange
 };
 
-// Each terminal loops lookup, approval, cancellation of that approval on its own card until the time
-// is up, each exchange on a connection of its own.
+// Each terminal logs in from an address of its own (on loopback; elsewhere the system's), then loops
+// lookup, approval, cancellation of that approval on its own card until the time is up, each exchange on
+// a connection of its own.
 LoadReport RunLoad(const CipherLibrary& cipher, const LoadSettings& settings);
 
 } // namespace dovra

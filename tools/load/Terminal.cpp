@@ -13,6 +13,9 @@ constexpr int EncryptBuffer = 5000; // the login's, the largest any request uses
 constexpr int DecryptBuffer = 4000;
 
 bool Connect(QTcpSocket& socket, const TerminalTarget& target) {
+    if (!target.from.isNull() && !socket.bind(target.from)) {
+        return false;
+    }
     socket.connectToHost(target.host, target.port);
     return socket.waitForConnected(target.timeoutMs);
 }

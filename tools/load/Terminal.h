@@ -25,6 +25,7 @@ struct TerminalTarget {
     QHostAddress host;
     quint16 port = 0;
     int timeoutMs = 10000;
+    QHostAddress from; // the terminal's own address; the system's choice when null
 };
 
 // Seals a request telegram (header and fields, as AssembleStandardRequest or AssembleLoginRequest make it).
