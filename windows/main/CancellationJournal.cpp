@@ -2,7 +2,6 @@
 
 #include "foundations/DurableFile.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -27,18 +26,6 @@ std::string NewId() {
     std::string count = std::to_string(sequence++ % 1000);
     return std::string(20 - std::min<size_t>(20, stamp.size()), '0') + stamp + "-" +
            std::string(3 - count.size(), '0') + count;
-}
-
-int Rank(CancellationJournal::Kind kind) {
-    switch (kind) {
-    case CancellationJournal::Kind::OpenApproval:
-        return 0;
-    case CancellationJournal::Kind::AnsweredApproval:
-        return 1;
-    case CancellationJournal::Kind::PendingCancellation:
-        return 2;
-    }
-    return 0;
 }
 
 std::string Slurp(const std::filesystem::path& file) {
@@ -101,7 +88,9 @@ std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
     // Per id, the furthest state on disk wins: a cancellation over its approval, a mark over an open one.
     std::map<std::string, Entry> byId;
     std::error_code ec;
-    for (const auto& item : std::filesystem::directory_iterator(folder_, ec)) {
+    // Stepped with an error code: a folder that turns unreadable midway ends the listing, not the program.
+    for (std::filesystem::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::filesystem::directory_entry& item = *it;
         std::string extension = item.path().extension().string();
         Kind kind;
         if (extension == ApprovalSuffix) {
@@ -115,7 +104,7 @@ std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
         }
         std::string id = item.path().stem().string();
         auto found = byId.find(id);
-        if (found == byId.end() || Rank(kind) > Rank(found->second.kind)) {
+        if (found == byId.end() || kind > found->second.kind) {
             byId[id] = {id, kind, kind == Kind::AnsweredApproval ? std::string() : Slurp(item.path())};
         }
     }

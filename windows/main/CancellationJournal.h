@@ -15,6 +15,8 @@ namespace dovra {
 // later start mistakes it for one still open.
 class CancellationJournal {
 public:
+    // Ordered by how far an approval's entry has got: where one id has files of two kinds on disk (a
+    // removal the disk refused), the later kind stands.
     enum class Kind { OpenApproval, AnsweredApproval, PendingCancellation };
     struct Entry {
         std::string id;

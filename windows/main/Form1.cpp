@@ -212,7 +212,7 @@ void Form1::changeEvent(QEvent* event) {
 void Form1::closeEvent(QCloseEvent* event) {
     // An approval still waiting for its answer has an unknown outcome once the window is gone.
     if (inFlight_) {
-        EndUnanswered({});
+        Guarded (&Form1::EndUnanswered)(QString());
     }
     timeMain->stop();
     tray_.RemoveTrayIcon();
