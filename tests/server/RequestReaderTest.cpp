@@ -42,7 +42,7 @@ TEST(RequestReader, PrefixCountsCharactersAndTheBodyMustHaveItsLayoutsWidth) {
 
 TEST(RequestReader, HeaderlessTextIsUnreadableAndOtherFaultsAreMalformed) {
     EXPECT_EQ(KindOf(std::string("0450") + '\0' + std::string(100, ' ')), ReadResult::Kind::Unreadable);
-    EXPECT_EQ(KindOf(AsDecrypted(std::string(50, '0'))), ReadResult::Kind::Unreadable);
+    EXPECT_EQ(KindOf("0050" + std::string(50, '0') + std::string(1946, ' ')), ReadResult::Kind::Unreadable);
 
     RequestFields unknown = CounterRequest("0900");
     EXPECT_EQ(KindOf(AsDecrypted(AssembleStandardRequest(unknown))), ReadResult::Kind::Malformed);
