@@ -5,6 +5,12 @@
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 
+#ifdef __linux__
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace dovra {
 
 namespace {
@@ -12,8 +18,33 @@ namespace {
 constexpr int EncryptBuffer = 5000; // the login's, the largest any request uses
 constexpr int DecryptBuffer = 4000;
 
+// Binds the socket to the terminal's own address. On Linux the port is left to the connection, as for an
+// unbound socket: choosing it at bind time, as Qt's bind does, costs the load tool a quarter of its
+// exchanges, which the figures would then charge to the server.
+bool Bind(QTcpSocket& socket, const QHostAddress& from) {
+#ifdef __linux__
+    if (from.protocol() == QAbstractSocket::IPv4Protocol) {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int one = 1;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(from.toIPv4Address());
+        if (fd < 0 || ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &one, sizeof one) != 0 ||
+            ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            !socket.setSocketDescriptor(fd, QAbstractSocket::UnconnectedState)) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            return false;
+        }
+        return true;
+    }
+#endif
+    return socket.bind(from);
+}
+
 bool Connect(QTcpSocket& socket, const TerminalTarget& target) {
-    if (!target.from.isNull() && !socket.bind(target.from)) {
+    if (!target.from.isNull() && !Bind(socket, target.from)) {
         return false;
     }
     socket.connectToHost(target.host, target.port);
