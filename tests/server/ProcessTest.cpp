@@ -119,10 +119,9 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLost
     std::vector<std::pair<RequestFields, std::int64_t>> lost;
     std::atomic<int> approvals = 0;
     std::int64_t started = Teller::SecondsOf(SystemClock().Now());
-    quint16 port = 0;
     {
         ServerProcess server(Arguments(db));
-        port = server.WaitListening();
+        quint16 port = server.WaitListening();
         ASSERT_NE(port, 0);
         TerminalTarget target{QHostAddress::LocalHost, port, 5000, {}};
         RequestFields login = CounterRequest("0100");
@@ -182,13 +181,12 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLost
         }
     }
 
-    // The same ledger opens again behind a new server on the same port, where the terminals' sessions
-    // still hold: the automatic cancellations go through without a new login, at the time-out's moment
-    // and again with the approval's own, as a restarted program sends them.
-    QString sameAddress = "127.0.0.1:" + QString::number(port);
-    ServerProcess restarted(Arguments(db, sameAddress));
-    ASSERT_NE(restarted.WaitListening(), 0);
-    TerminalTarget target{QHostAddress::LocalHost, port, 5000, {}};
+    // The same ledger opens again behind a new server, where the terminals' sessions still hold: the
+    // automatic cancellations go through without a new login, at the time-out's moment and again with
+    // the approval's own, as a restarted program sends them.
+    ServerProcess restarted(Arguments(db));
+    TerminalTarget target{QHostAddress::LocalHost, restarted.WaitListening(), 5000, {}};
+    ASSERT_NE(target.port, 0);
     std::vector<std::string> reversals;
     for (auto& [cancel, approvedAt] : lost) {
         for (std::int64_t at : {approvedAt + 10, approvedAt}) {
