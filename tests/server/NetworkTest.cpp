@@ -218,78 +218,61 @@ TEST_F(NetworkTest, ThousandsOfBadFramesLeaveTheServerServing) {
 
 namespace {
 
-// Connections from 127.0.0.2 that a flood keeps open: idle ones, and ones sending a byte a second.
+// Connections from 127.0.0.2 that a flood keeps open: idle ones, and slow ones sending, a byte a second,
+// a frame that promises 450 characters. Once a second, whatever the server closed is opened again.
 class Flood {
 public:
-    Flood(quint16 port, int idle, int slow) : port_(port), slots_(static_cast<size_t>(idle + slow)) {
-        for (size_t i = static_cast<size_t>(idle); i < slots_.size(); ++i) {
-            slots_[i].slow = true;
-        }
-        thread_ = std::thread([this] { Run(); });
+    Flood(quint16 port, int idle, int slow)
+        : fds_(static_cast<size_t>(idle + slow), -1), sent_(fds_.size(), -1) {
+        std::fill(sent_.begin() + idle, sent_.end(), 0);
+        thread_ = std::thread([this, port] {
+            for (int tick = 0; !stop_; ++tick) {
+                if (tick % 10 == 0) {
+                    Round(port);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        });
     }
     ~Flood() {
         stop_ = true;
         thread_.join();
-        for (Slot& slot : slots_) {
-            if (slot.fd >= 0) {
-                ::close(slot.fd);
-            }
+        for (int fd : fds_) {
+            ::close(fd);
         }
     }
     int connects() const { return connects_; }
 
 private:
-    struct Slot {
-        int fd = -1;
-        bool slow = false;
-        int sent = 0;
-    };
-
-    void Open(Slot& slot) {
-        slot.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_in from{}, to{};
-        from.sin_family = to.sin_family = AF_INET;
-        from.sin_addr.s_addr = htonl(0x7F000002);
-        to.sin_addr.s_addr = htonl(0x7F000001);
-        to.sin_port = htons(port_);
-        ::bind(slot.fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
-        ::connect(slot.fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        ++connects_;
-    }
-
-    // Once a second: what the server closed is opened again, and every slow sender sends a byte.
-    void Run() {
-        while (!stop_) {
-            for (Slot& slot : slots_) {
-                char byte = '0';
-                bool gone = false;
-                if (slot.fd >= 0) {
-                    pollfd p{slot.fd, POLLIN, 0};
-                    gone = ::poll(&p, 1, 0) > 0 &&
-                           (p.revents & (POLLHUP | POLLERR) || ::recv(slot.fd, &byte, 1, MSG_DONTWAIT) <= 0);
-                    // A plausible frame, a byte at a time: its prefix promises 450 characters.
-                    char next = slot.sent < 4 ? "0450"[slot.sent] : 'A';
-                    bool sent = slot.slow && ::send(slot.fd, &next, 1, MSG_NOSIGNAL) == 1;
-                    slot.sent += sent ? 1 : 0;
-                    gone = gone || (slot.slow && !sent && errno != EAGAIN && errno != EINPROGRESS);
-                }
-                if (gone) {
-                    ::close(slot.fd);
-                    slot.fd = -1;
-                    slot.sent = 0;
-                }
-                if (slot.fd < 0) {
-                    Open(slot);
-                }
+    void Round(quint16 port) {
+        for (size_t i = 0; i < fds_.size(); ++i) {
+            int& fd = fds_[i];
+            int& sent = sent_[i]; // -1 for an idle connection
+            pollfd p{fd, POLLIN, 0};
+            char byte = sent >= 0 && sent < 4 ? "0450"[sent] : 'A';
+            bool closed = fd >= 0 && ::poll(&p, 1, 0) > 0 &&
+                          (p.revents & (POLLHUP | POLLERR) || ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0);
+            if (!closed && fd >= 0 && sent >= 0) {
+                sent += ::send(fd, &byte, 1, MSG_NOSIGNAL) == 1 ? 1 : 0;
             }
-            for (int i = 0; i < 10 && !stop_; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (closed || fd < 0) {
+                ::close(fd);
+                sent = sent >= 0 ? 0 : -1;
+                sockaddr_in from{}, to{};
+                from.sin_family = to.sin_family = AF_INET;
+                from.sin_addr.s_addr = htonl(0x7F000002);
+                to.sin_addr.s_addr = htonl(0x7F000001);
+                to.sin_port = htons(port);
+                fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+                ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
+                ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+                ++connects_;
             }
         }
     }
 
-    quint16 port_;
-    std::vector<Slot> slots_;
+    std::vector<int> fds_;
+    std::vector<int> sent_;
     std::atomic<bool> stop_ = false;
     std::atomic<int> connects_ = 0;
     std::thread thread_;
