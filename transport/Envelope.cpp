@@ -39,7 +39,8 @@ const char* DescribeEnvelopeError(EnvelopeError error) {
 }
 
 std::string LengthPrefix(int count) {
-    return "0" + std::to_string(count);
+    // Built by insertion: GCC 12 at -O3 warns (-Wrestrict) on "0" + std::to_string wrongly.
+    return std::to_string(count).insert(0, 1, '0');
 }
 
 std::string FramePlainRequest(std::string_view telegramBuffer) {
