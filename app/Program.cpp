@@ -16,12 +16,11 @@ namespace {
 const QString Started = QStringLiteral("프로그램이 정상적으로 실행되었습니다");
 }
 
-// The automatic cancellations live as long as the program: an earlier run's are sent from the start,
-// before anyone logs in, and a logout does not stop them.
+// The automatic cancellations live as long as the program, so a logout does not stop them. An earlier
+// run's wait in the journal for the first login: the server hears a cancellation only from an address a
+// merchant has logged in from, and one refused for a counter whose address has changed would be lost.
 Program::Program(const Services& services, QObject* parent)
-    : QObject(parent), services_(services), cancellations_(new AutomaticCancellation(services, this)) {
-    cancellations_->Start();
-}
+    : QObject(parent), services_(services), cancellations_(new AutomaticCancellation(services, this)) {}
 
 Form3* Program::loginWindow() const {
     return login_;
@@ -42,6 +41,10 @@ void Program::ShowLogin() {
 }
 
 void Program::OpenMainWindow() {
+    if (!cancellationsStarted_) {
+        cancellationsStarted_ = true;
+        cancellations_->Start();
+    }
     // The main window reads the merchant's name only now, after the login has saved it.
     main_ = new Form1(services_, cancellations_);
     main_->lstResult->addItem(Started);
@@ -62,6 +65,10 @@ void Program::EndWhenSettled() {
     // ends, rather than at the next start; an unreachable server does not hold the program for long.
     constexpr int PollMs = 100;
     constexpr int GraceMs = 5000;
+    if (!cancellationsStarted_) {
+        emit Ended(); // nothing is on its way: an earlier run's cancellations wait for the next login
+        return;
+    }
     auto* poll = new QTimer(this);
     auto waited = std::make_shared<int>(0);
     connect(poll, &QTimer::timeout, this, [this, poll, waited] {

@@ -38,6 +38,7 @@ private:
 
     const Services& services_;
     AutomaticCancellation* cancellations_;
+    bool cancellationsStarted_ = false;
     QPointer<Form3> login_;
     QPointer<Form1> main_;
 };

@@ -59,6 +59,22 @@ TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadA
     EXPECT_TRUE(ended);
 }
 
+TEST_F(MainWindowTest, AnEarlierRunsCancellationWaitsForTheLogin) {
+    // Sent before a login, it could meet a server that no longer knows this counter's address.
+    RequestFields approval;
+    approval.MsgType = "0500";
+    approval.CardData = "9410000012345678";
+    ASSERT_TRUE(AutomaticCancellation(services).journal().RecordApproval(AssembleStandardRequest(approval)));
+    Program program(services);
+    program.ShowLogin();
+    QTest::qWait(100);
+    EXPECT_TRUE(peer->requests.empty());
+    ASSERT_NE(LogIn(program, "새싹아동발달센터"), nullptr);
+    ASSERT_TRUE(peer->WaitForRequests(2));
+    EXPECT_EQ(peer->requests[0].substr(4, 4), "0100");
+    EXPECT_EQ(peer->requests[1].substr(4, 4), "0600");
+}
+
 TEST_F(MainWindowTest, OpensLockedInApprovalMode) {
     Form1 form(services);
     EXPECT_EQ(form.size(), QSize(750, 700));
