@@ -77,6 +77,12 @@ void StoreCareItems(Form1& main, const ResponseFields& answer) {
     }
 }
 
+void AbandonLookup(QWidget& window, TelegramSocket& socket, Form1& main) {
+    socket.Close();
+    main.ClearEntry();
+    window.close();
+}
+
 void WithdrawCareItems(Form1& main) {
     main.cmbCare1->setEnabled(false);
     SetBackColour(main.cmbCare1, LightGreyColour());

@@ -41,5 +41,8 @@ void StoreCareItems(Form1& main, const ResponseFields& answer); // the nine-fold
 // A balance inquiry is for the whole card, so no care item is offered: the list locked, grey and empty,
 // the amount emptied.
 void WithdrawCareItems(Form1& main);
+// A lookup that broke off may have filled part of the main window: it is emptied for a fresh start and
+// the lookup window closes.
+void AbandonLookup(QWidget& window, TelegramSocket& socket, Form1& main);
 
 } // namespace dovra

@@ -70,11 +70,8 @@ Form2::Form2(const Services& services, Form1& main)
     connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form2::Winsock1_Failed));
 }
 
-// A lookup that broke off may have filled part of the main window: it is emptied for a fresh start.
 void Form2::RecoverFromFault() {
-    Winsock1->Close();
-    main_.ClearEntry();
-    close();
+    AbandonLookup(*this, *Winsock1, main_);
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

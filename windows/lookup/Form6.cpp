@@ -54,11 +54,8 @@ Form6::Form6(const Services& services, Form1& main)
     connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form6::Winsock1_Failed));
 }
 
-// A lookup that broke off may have filled part of the main window: it is emptied for a fresh start.
 void Form6::RecoverFromFault() {
-    Winsock1->Close();
-    main_.ClearEntry();
-    close();
+    AbandonLookup(*this, *Winsock1, main_);
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event) {
