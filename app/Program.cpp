@@ -6,9 +6,10 @@
 #include "windows/main/AutomaticCancellation.h"
 #include "windows/main/Form1.h"
 
-#include <QLockFile>
 #include <QString>
 #include <QTimer>
+
+#include <memory>
 
 namespace dovra {
 
@@ -84,19 +85,6 @@ void Program::EndWhenSettled() {
         return;
     }
     poll->start(PollMs);
-}
-
-InstanceLock AcquireInstanceLock(const std::filesystem::path& settingsRoot) {
-    std::error_code ignored;
-    std::filesystem::create_directories(settingsRoot, ignored);
-    auto lock = std::make_unique<QLockFile>(QString::fromStdString((settingsRoot / "dovra.lock").string()));
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        return {InstanceLock::Outcome::Acquired, std::move(lock)};
-    }
-    return {lock->error() == QLockFile::LockFailedError ? InstanceLock::Outcome::HeldByAnother
-                                                        : InstanceLock::Outcome::FolderNotWritable,
-            nullptr};
 }
 
 std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder) {

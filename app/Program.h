@@ -6,9 +6,6 @@
 #include <QPointer>
 
 #include <filesystem>
-#include <memory>
-
-class QLockFile;
 
 namespace dovra {
 
@@ -42,16 +39,6 @@ private:
     QPointer<Form3> login_;
     QPointer<Form1> main_;
 };
-
-// Held for the life of the program; a second instance finds it taken. A lock left by a crashed
-// instance is recognised by its dead process and taken over. A settings folder that cannot be written
-// is told apart from a running instance: the merchant must not look for a program that is not there.
-struct InstanceLock {
-    enum class Outcome { Acquired, HeldByAnother, FolderNotWritable };
-    Outcome outcome;
-    std::unique_ptr<QLockFile> file; // held while it lives, when Acquired
-};
-InstanceLock AcquireInstanceLock(const std::filesystem::path& settingsRoot);
 
 // Where the program looks for the cipher library: beside itself, then in the build's lib folder.
 std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder);

@@ -1,9 +1,9 @@
 #include "app/Program.h"
+#include "foundations/InstanceLock.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/receipt/PrinterCanvas.h"
 
 #include <QApplication>
-#include <QLockFile>
 
 #ifndef DOVRA_LOOKUP_HOST
 #define DOVRA_LOOKUP_HOST "127.0.0.1"
@@ -22,12 +22,12 @@ int main(int argc, char* argv[]) {
     QtMessageBoxes messages;
     SettingsPaths paths{DefaultSettingsRoot()};
     auto lock = AcquireInstanceLock(paths.root);
-    if (lock.outcome == InstanceLock::Outcome::HeldByAnother) {
+    if (lock.outcome() == InstanceLock::Outcome::HeldByAnother) {
         messages.Show(nullptr, QStringLiteral("프로그램이 이미 실행중입니다"), CommonTexts::Title,
                       MessageIcon::Warning);
         return 1;
     }
-    if (lock.outcome == InstanceLock::Outcome::FolderNotWritable) {
+    if (lock.outcome() == InstanceLock::Outcome::FolderNotWritable) {
         messages.Show(nullptr,
                       QStringLiteral("설정 폴더에 쓸 수 없어 프로그램을 시작할 수 없습니다. 폴더 권한을 "
                                      "확인해주세요.\n%1")

@@ -3,13 +3,7 @@
 #include "windows/login/Form3.h"
 #include "windows/main/Form1.h"
 
-#include <QLockFile>
 #include <QTest>
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 using namespace dovra;
 
@@ -176,31 +170,6 @@ TEST_F(LoginTest, ControlsKeepTheirNamesLimitsAndPlaces) {
     EXPECT_EQ(form->btnLogin->geometry(), QRect(496, 264, 78, 78));
     EXPECT_EQ(form->findChild<QLineEdit*>("Text4"), form->Text4);
     EXPECT_EQ(form->Text1->nextInFocusChain(), form->Text4);
-}
-
-TEST(InstanceLock, SecondInstanceIsRefusedAndACrashedOneLeavesNoStaleLock) {
-    using Outcome = InstanceLock::Outcome;
-    TempFolder temp;
-    auto first = AcquireInstanceLock(temp.path());
-    ASSERT_EQ(first.outcome, Outcome::Acquired);
-    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome, Outcome::HeldByAnother);
-    first.file.reset();
-#ifndef _WIN32
-    pid_t child = fork();
-    if (child == 0) {
-        auto held = AcquireInstanceLock(temp.path());
-        _exit(held.outcome == Outcome::Acquired ? 0 : 1); // dies holding the lock, as a crash would
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(std::filesystem::exists(temp.path() / "dovra.lock"));
-#endif
-    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome, Outcome::Acquired);
-
-    // A settings root that cannot hold the lock is not another instance.
-    std::ofstream(temp.path() / "file") << "not a folder";
-    EXPECT_EQ(AcquireInstanceLock(temp.path() / "file").outcome, Outcome::FolderNotWritable);
 }
 
 TEST_F(LoginTest, AnUnwritableLogIsToldOnceAndTheLoginGoesOn) {

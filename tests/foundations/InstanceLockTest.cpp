@@ -1,0 +1,55 @@
+#include "foundations/InstanceLock.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using namespace dovra;
+using Outcome = InstanceLock::Outcome;
+
+TEST(InstanceLock, IsRefusedToASecondHolderUntilTheFirstIsGone) {
+    TempFolder temp;
+    const auto root = temp.path() / "Tarnwick"; // made by the lock on a first start
+    {
+        std::optional<InstanceLock> first{AcquireInstanceLock(root)};
+        ASSERT_EQ(first->outcome(), Outcome::Acquired);
+        InstanceLock moved = std::move(*first);
+        first.reset();
+        EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::HeldByAnother);
+    }
+    EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::Acquired);
+
+    std::ofstream(temp.path() / "file") << "not a folder";
+    EXPECT_EQ(AcquireInstanceLock(temp.path() / "file").outcome(), Outcome::FolderNotWritable);
+}
+
+#ifndef _WIN32
+TEST(InstanceLock, AKilledHolderLeavesNoStaleLock) {
+    TempFolder temp;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        auto held = AcquireInstanceLock(temp.path());
+        char acquired = held.outcome() == Outcome::Acquired ? 'y' : 'n';
+        if (write(ready[1], &acquired, 1) == 1) {
+            pause(); // holds the lock until killed
+        }
+        _exit(1);
+    }
+    char acquired = 0;
+    ASSERT_EQ(read(ready[0], &acquired, 1), 1);
+    ASSERT_EQ(acquired, 'y');
+    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome(), Outcome::HeldByAnother);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome(), Outcome::Acquired);
+}
+#endif
