@@ -6,9 +6,22 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace dovra;
 
 namespace {
+
+// WCAG 2's contrast ratio, worked out here apart from the program's own.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    auto [dark, light] = std::minmax({luminance(a), luminance(b)});
+    return (light + 0.05) / (dark + 0.05);
+}
 
 class MainWindowTest : public WindowFixture {
 protected:
@@ -83,6 +96,9 @@ TEST_F(MainWindowTest, OpensLockedInApprovalMode) {
              form.Card1, form.Card4, form.cmbCare1, form.txtTeacher1, form.txtCare_Amount1, form.Combo1}) {
         EXPECT_FALSE(locked->isEnabled()) << locked->objectName().toStdString();
         EXPECT_EQ(BackColour(locked), InactiveCaptionColour()) << locked->objectName().toStdString();
+        EXPECT_GE(
+            Contrast(locked->palette().color(QPalette::Disabled, QPalette::Text), InactiveCaptionColour()),
+            4.5);
     }
     EXPECT_FALSE(form.Command3->isEnabled());
     EXPECT_FALSE(form.txtOrg_auth_date->isEnabled());
@@ -92,6 +108,21 @@ TEST_F(MainWindowTest, OpensLockedInApprovalMode) {
     EXPECT_EQ(form.timeMain->interval(), 10000);
     EXPECT_EQ(form.Command4->geometry(), QRect(648, 492, 77, 31));
     EXPECT_EQ(form.findChild<QListWidget*>("lstResult"), form.lstResult);
+}
+
+TEST_F(MainWindowTest, LockedBoxesStayReadableOnAnySystemColour) {
+    Form1 form(services);
+    // Black, navy, Wine's grey caption, Wine's button face, the classic caption, white.
+    for (QColor back : {QColor(0, 0, 0), QColor(10, 36, 106), QColor(128, 128, 128), QColor(212, 208, 200),
+                        QColor(191, 205, 219), QColor(255, 255, 255)}) {
+        for (QWidget* box : std::initializer_list<QWidget*>{form.Card1, form.Combo1}) {
+            SetBackColour(box, back);
+            for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+                EXPECT_GE(Contrast(box->palette().color(QPalette::Disabled, role), back), 4.5)
+                    << box->objectName().toStdString() << " on " << back.name().toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowTest, ClearEntryEmptiesTheEntryButKeepsModeAndPayButton) {

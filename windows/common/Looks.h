@@ -13,6 +13,7 @@ QColor ButtonFaceColour();      // locked reason and cancellation boxes
 QColor OpenColour();            // white
 QColor LightGreyColour();       // RGB 230, 230, 230
 
+// Also keeps the control's text readable on it, enabled or not.
 void SetBackColour(QWidget* control, const QColor& colour);
 QColor BackColour(const QWidget* control);
 // Text boxes only: a single-line border, or none.
