@@ -184,3 +184,22 @@ TEST_F(LoginTest, AnUnwritableLogIsToldOnceAndTheLoginGoesOn) {
     EXPECT_EQ(messages.shown[0].text, "거래 로그를 기록할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Warning);
 }
+
+TEST_F(LoginTest, TheLogWarningOutlivesTheWindowThatCameUponIt) {
+    std::filesystem::create_directories(paths().root);
+    std::ofstream(paths().LogFolder()) << "a file where the log folder should be";
+    // The window goes after the request failed to log and before the warning's turn, as a login that
+    // succeeds can have it under Windows' event order. The connection is told of before it is used.
+    QObject::connect(
+        form->Winsock1->socket(), &QAbstractSocket::stateChanged, qApp,
+        [this](QAbstractSocket::SocketState state) {
+            if (state == QAbstractSocket::ConnectedState) {
+                delete form.data();
+            }
+        },
+        Qt::QueuedConnection);
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+    EXPECT_EQ(messages.shown[0].text, "거래 로그를 기록할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
+    EXPECT_TRUE(form.isNull());
+}

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace dovra {
@@ -16,6 +17,11 @@ namespace dovra {
 struct ServerAddress {
     QString host;
     quint16 port = 0;
+};
+
+// What the merchant is told once a run, whichever window comes upon it.
+struct RunWarnings {
+    bool logNotWrittenTold = false;
 };
 
 // Everything a window needs from outside itself, handed down by the program.
@@ -30,6 +36,7 @@ struct Services {
     // The fixed server of the manual card lookup (a build-time setting in the program).
     ServerAddress lookupServer;
     ReceiptCanvasFactory receiptCanvas;
+    std::shared_ptr<RunWarnings> warnings = std::make_shared<RunWarnings>();
 
     EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
 };

@@ -2,6 +2,8 @@
 
 #include "windows/common/CommonTexts.h"
 
+#include <QCoreApplication>
+
 namespace dovra {
 
 namespace {
@@ -11,27 +13,32 @@ constexpr int ConnectTimeoutMs = 10000;
 
 // The day's log is the merchant's record of every telegram. When it cannot be written the exchange
 // goes on, but the merchant hears of it once: later in the event loop, so the exchange in hand is not
-// held up by a message box, and only once a run, so a full disk does not ask at every telegram.
-void WarnLogNotWritten(const Services& services, QObject* context) {
-    static bool told = false;
-    if (told) {
+// held up by a message box, and only once a run, so a full disk does not ask at every telegram. The
+// warning waits on the application, not on the socket: a login that succeeds closes its window, socket
+// and all, and under Windows' event order that can come before the warning's turn.
+void WarnLogNotWritten(const Services& services) {
+    if (services.warnings->logNotWrittenTold) {
         return;
     }
-    told = true;
-    QTimer::singleShot(0, context, [&services] {
-        services.messages.Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
+    services.warnings->logNotWrittenTold = true;
+    std::weak_ptr<RunWarnings> run = services.warnings;
+    MessageBoxes* messages = &services.messages;
+    QTimer::singleShot(0, QCoreApplication::instance(), [run, messages] {
+        if (!run.expired()) { // the services, and their message boxes, are still there
+            messages->Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
+        }
     });
 }
 
 // The line about a broken answer must not break the exchange's own ending.
-void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services, QObject* context) {
+void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services) {
     bool logged = false;
     try {
         logged = LogBrokenArrival(why, bytes, services.Envelope());
     } catch (...) {
     }
     if (!logged) {
-        WarnLogNotWritten(services, context);
+        WarnLogNotWritten(services);
     }
 }
 } // namespace
@@ -80,7 +87,7 @@ void TelegramSocket::Close() {
 EnvelopeError TelegramSocket::Send(std::string_view telegramBuffer) {
     SealedRequest sealed = SealRequest(exchange_, telegramBuffer, services_.Envelope());
     if (sealed.error == EnvelopeError::None && !sealed.logged) {
-        WarnLogNotWritten(services_, this);
+        WarnLogNotWritten(services_);
     }
     if (sealed.error != EnvelopeError::None) {
         return sealed.error;
@@ -102,7 +109,7 @@ void TelegramSocket::OnReadyRead() {
         return;
     case TelegramAssembler::Status::Malformed:
         answered_ = true;
-        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_, this);
+        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_);
         emit Failed(Failure::UnreadableAnswer);
         return;
     case TelegramAssembler::Status::Complete:
@@ -118,7 +125,7 @@ void TelegramSocket::OnReadyRead() {
         return;
     }
     if (!opened.logged) {
-        WarnLogNotWritten(services_, this);
+        WarnLogNotWritten(services_);
     }
     if (opened.error != EnvelopeError::None) {
         emit Failed(Failure::UnreadableAnswer);
@@ -145,7 +152,7 @@ void TelegramSocket::LogCutShort() {
         return;
     }
     answered_ = true;
-    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_, this);
+    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_);
 }
 
 const QString& FailureText(TelegramSocket::Failure failure) {
