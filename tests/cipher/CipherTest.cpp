@@ -1,8 +1,8 @@
 #include "cipher/TSeed.h"
+#include "foundations/Cp949.h"
 
 #include <gcrypt.h>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -126,19 +126,9 @@ std::vector<Bytes> KsX1001Syllables() {
 
 std::vector<Bytes> AllModernSyllables() {
     std::vector<Bytes> out;
-    iconv_t cd = iconv_open("CP949", "UTF-8");
-    for (char32_t u = 0xAC00; u <= 0xD7A3 && cd != reinterpret_cast<iconv_t>(-1); ++u) {
-        char utf8[3] = {static_cast<char>(0xE0 | (u >> 12)), static_cast<char>(0x80 | ((u >> 6) & 0x3F)),
-                        static_cast<char>(0x80 | (u & 0x3F))};
-        char cp949[4];
-        char* in = utf8;
-        char* outp = cp949;
-        size_t inLeft = 3, outLeft = 4;
-        if (iconv(cd, &in, &inLeft, &outp, &outLeft) == 0 && outp - cp949 == 2) {
-            out.emplace_back(cp949, 2);
-        }
+    for (char16_t u = 0xAC00; u <= 0xD7A3; ++u) {
+        out.push_back(dovra::Utf16ToCp949(std::u16string(1, u)));
     }
-    iconv_close(cd);
     return out;
 }
 

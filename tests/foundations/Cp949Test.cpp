@@ -1,4 +1,5 @@
 #include "foundations/Cp949.h"
+#include "foundations/Cp949Table.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ TEST(Cp949, ReadsBrokenUtf8AsWindowsDoes) {
     EXPECT_EQ(Utf8ToCp949("\xFF\xC0\xAFx"), "???x");
 }
 
-#ifdef CP949_DUMP
+#if defined(CP949_DUMP) || defined(_WIN32)
 
 namespace {
 
@@ -121,6 +122,10 @@ std::string Units(std::u16string_view units) {
 
 } // namespace
 
+#endif
+
+#ifdef CP949_DUMP
+
 // Every single byte, every pair of bytes, every UTF-16 unit and a few thousand whole texts, against
 // the real code page functions under Wine. One Wine run answers them all.
 TEST(Cp949, AgreesWithWindowsOnEveryInput) {
@@ -163,6 +168,43 @@ TEST(Cp949, AgreesWithWindowsOnEveryInput) {
         for (const std::string& mismatch : result.found) {
             ADD_FAILURE() << kind << ' ' << mismatch;
         }
+    }
+}
+
+#endif
+
+#ifdef _WIN32
+
+// The Windows build converts with the system's functions, every other build with the table: both
+// must send the same bytes for the same text.
+TEST(Cp949, TheWindowsBuildAgreesWithTheTableOnEveryInput) {
+    Mismatches found;
+    auto decode = [&](const std::string& bytes) {
+        found.Check(Hex(bytes), Units(cp949table::Cp949ToUtf16(bytes)), Units(Cp949ToUtf16(bytes)));
+    };
+    for (int lead = 0; lead < 256; ++lead) {
+        decode(std::string(1, static_cast<char>(lead)));
+        for (int trail = 0; trail < 256; ++trail) {
+            decode({static_cast<char>(lead), static_cast<char>(trail)});
+        }
+    }
+    for (int u = 0; u < 0x10000; ++u) {
+        std::u16string unit(1, static_cast<char16_t>(u));
+        found.Check(Units(unit), Hex(cp949table::Utf16ToCp949(unit)), Hex(Utf16ToCp949(unit)));
+    }
+    std::istringstream texts(Texts());
+    for (std::string kind, hex; texts >> kind >> hex;) {
+        std::string text = Unhex(hex);
+        if (kind == "U") {
+            found.Check(hex, Hex(cp949table::Utf8ToCp949(text)), Hex(Utf8ToCp949(text)));
+        } else {
+            found.Check(hex, Hex(cp949table::Cp949ToUtf8(text)), Hex(Cp949ToUtf8(text)));
+        }
+    }
+    EXPECT_EQ(found.checked, 256 + 65536 + 65536 + 128 * 585 + 4001);
+    EXPECT_EQ(found.wrong, 0);
+    for (const std::string& mismatch : found.found) {
+        ADD_FAILURE() << mismatch;
     }
 }
 

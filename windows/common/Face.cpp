@@ -1,7 +1,6 @@
 #include "windows/common/Face.h"
 
 #include <QPainter>
-#include <QSvgRenderer>
 
 namespace dovra {
 
@@ -10,7 +9,7 @@ constexpr int TwipsPerPixel = 15;
 }
 
 Face::Face(const QString& resource, QWidget* parent)
-    : QWidget(parent), renderer_(new QSvgRenderer(resource, this)) {
+    : QWidget(parent), picture_(resource) {
     setObjectName("Face");
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(parent->size());
@@ -19,7 +18,7 @@ Face::Face(const QString& resource, QWidget* parent)
 
 void Face::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    renderer_->render(&painter, QRectF(0, 0, width(), height()));
+    picture_.paint(&painter, rect());
 }
 
 void PlaceTwips(QWidget* control, int left, int top, int width, int height) {

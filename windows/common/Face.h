@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
 #include <QWidget>
 
-class QSvgRenderer;
-
 namespace dovra {
 
-// The window's background picture: it carries every label, so the windows have no label controls.
+// The window's background picture: it carries every label, so the windows have no label controls. An
+// icon rather than a pixmap, so a screen of two pixels per point gets the picture drawn for it.
 class Face : public QWidget {
 public:
     Face(const QString& resource, QWidget* parent);
@@ -17,7 +17,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QSvgRenderer* renderer_;
+    QIcon picture_;
 };
 
 // Places a control at its position in twips (15 to a pixel), as the window layouts give them.

@@ -29,7 +29,7 @@ Form3::Form3(const Services& services, QWidget* parent) : QWidget(parent), servi
     setWindowTitle(CommonTexts::Title);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(750, 700);
-    new Face(QStringLiteral(":/faces/Form3.svg"), this);
+    new Face(QStringLiteral(":/faces/Form3.png"), this);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName("Text1");

@@ -29,7 +29,7 @@ Form2::Form2(const Services& services, Form1& main)
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(340, 140);
-    new Face(QStringLiteral(":/faces/Form2.svg"), this);
+    new Face(QStringLiteral(":/faces/Form2.png"), this);
 
     // No digit filter and no jump to the next box: the merchant moves on with Tab or the mouse.
     auto box = [this](const char* name, int left, int height) {

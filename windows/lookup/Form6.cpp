@@ -31,7 +31,7 @@ Form6::Form6(const Services& services, Form1& main)
     setObjectName("Form6");
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(340, 140);
-    new Face(QStringLiteral(":/faces/Form6.svg"), this);
+    new Face(QStringLiteral(":/faces/Form6.png"), this);
 
     // Below the bottom edge: it holds the focus for the reader without the merchant seeing the track.
     Text1 = new QLineEdit(this);

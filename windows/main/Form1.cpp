@@ -44,10 +44,10 @@ Form1::Form1(const Services& services, AutomaticCancellation* cancellations, QWi
       tray_(services.tray) {
     setObjectName("Form1");
     setWindowTitle(CommonTexts::Title);
-    setWindowIcon(QIcon(QStringLiteral(":/faces/icon.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/faces/icon.png")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(750, 700);
-    new Face(QStringLiteral(":/faces/Form1.svg"), this);
+    new Face(QStringLiteral(":/faces/Form1.png"), this);
     BuildControls();
     Form_Load();
 }

@@ -30,7 +30,7 @@ Form5::Form5(const Services& services, QWidget* parent) : QWidget(parent), servi
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(340, 140);
-    new Face(QStringLiteral(":/faces/Form5.svg"), this);
+    new Face(QStringLiteral(":/faces/Form5.png"), this);
 
     Command1 = new QPushButton(Texts::Yes, this);
     Command1->setObjectName("Command1");
