@@ -1,6 +1,7 @@
 #include "app/Program.h"
 #include "foundations/InstanceLock.h"
 #include "windows/common/CommonTexts.h"
+#include "windows/common/Fonts.h"
 #include "windows/receipt/PrinterCanvas.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ using namespace dovra;
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    LoadShippedFonts();
     QApplication::setApplicationName(CommonTexts::AppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
 
