@@ -161,12 +161,16 @@ TEST(MaskCardNumber, HidesTheThirdGroup) {
     EXPECT_EQ(MaskCardNumber("94100000"), "9410-0000-****-0000");
 }
 
-TEST_F(ReceiptTest, PdfHoldsBothCopies) {
+TEST_F(ReceiptTest, PdfHoldsBothCopiesInTheReceiptFont) {
     SaveMerchant();
-    QString pdf = QString::fromStdString((temp.path() / "receipt.pdf").string());
+    const auto file = temp.path() / "receipt.pdf";
+    const QString pdf = QString::fromStdU16String(file.u16string());
     services.receiptCanvas = [pdf] { return PrinterCanvas::IntoPdf(pdf); };
     form->PrintReceipt();
     EXPECT_TRUE(messages.shown.empty());
+    // A face Qt cannot find is drawn in another, or as black boxes where it has none at all.
+    EXPECT_NE(ReadWholeFile(file).find("/BaseFont /D2Coding"), std::string::npos);
+#ifndef _WIN32 // pdftotext is not found on Windows
     QProcess text;
     text.start("pdftotext", {"-layout", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(20000));
@@ -175,4 +179,5 @@ TEST_F(ReceiptTest, PdfHoldsBothCopies) {
     EXPECT_TRUE(content.contains("( 고 객 용 )"));
     EXPECT_TRUE(content.contains("( 가맹점용 )"));
     EXPECT_EQ(content.count("9410-0000-****-5678"), 2);
+#endif
 }
