@@ -10,8 +10,6 @@ set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 set(CMAKE_AR ${MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
-# The host's pkg-config would hand out the Linux libgcrypt.
-set(PKG_CONFIG_EXECUTABLE ${MINGW_TRIPLE}-pkg-config CACHE FILEPATH "")
 
 # Libraries and headers from the MinGW sysroot only; programs from the host. Packages from both, so
 # the SDK (CMAKE_PREFIX_PATH) and the host Qt tools (QT_HOST_PATH) are found outside the sysroot.

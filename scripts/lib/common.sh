@@ -13,6 +13,12 @@ DOVRA_PACKAGES=(
     g++-mingw-w64-x86-64-posix wine64
 )
 
+# And for the Windows build: the cipher's libraries built for Windows, the host Qt tools the cross
+# build runs, and the installer's maker.
+DOVRA_WINDOWS_PACKAGES=(
+    libgcrypt-mingw-w64-dev libz-mingw-w64-dev qt6-base-dev-tools nsis
+)
+
 # Installs what is missing when run as root; otherwise prints the one line that would.
 ensure_packages() {
     local missing=()
