@@ -164,4 +164,6 @@ for expected in "( 고 객 용 )" "( 가맹점용 )" "새싹아동발달센터" 
 done
 test "$(grep -cF "9410-0000-****-5678" <<<"$text")" = 2 || fail "the receipt lacks the masked card twice"
 pdftoppm -png -r 100 -f 1 -l 1 -singlefile "$pdf" "$out/receipt"
+"$wineserver" -k 2>/dev/null || true
+rm -rf "$WINEPREFIX" # 700 MB that nothing looks at again
 echo "wine walkthrough passed: approval $approval and its cancellation; screenshots and receipt in $out"

@@ -1,5 +1,6 @@
 // Writes the two-copy receipt of one transaction as a PDF, drawn by the receipt window's own code, for
 // the demo and for anyone without a printer at hand.
+#include "windows/common/Fonts.h"
 #include "windows/receipt/Form5.h"
 #include "windows/receipt/PrinterCanvas.h"
 
@@ -32,6 +33,7 @@ public:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    LoadShippedFonts();
     QCommandLineParser parser;
     parser.setApplicationDescription("Writes a receipt as the program prints it, into a PDF file.");
     parser.addHelpOption();
