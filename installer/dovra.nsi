@@ -1,7 +1,7 @@
 ; The Windows installer: the program folder as the build's install step leaves it (STAGE), a
 ; Start-menu entry and an uninstaller. The merchant's settings and logs in C:\Tarnwick\ belong to the
 ; merchant: neither step ever touches them.
-;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DOUTFILE=<setup.exe> installer/dovra.nsi
+;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DICON=<dovra.ico> -DOUTFILE=<setup.exe> installer/dovra.nsi
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
@@ -9,6 +9,8 @@ SetCompressor /SOLID lzma
 !include "x64.nsh"
 
 !define PRODUCT "도브라 승인 시스템"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MENU "$SMPROGRAMS\${PRODUCT}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovra"
 

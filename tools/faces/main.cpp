@@ -1,7 +1,10 @@
 // Draws the window faces and the icon from their SVG sources into PNGs at one and two pixels per
 // point ("Form1.png", "Form1@2x.png"), at build time, so the program needs no SVG support of its own
 // and looks the same wherever it runs. The labels on the faces are text: they are drawn here with the
-// build machine's fonts and travel as pixels.
+// build machine's fonts and travel as pixels. With --ico it makes the icon Windows shows for the
+// program file and its Start-menu entry instead.
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -34,15 +37,68 @@ bool Render(const QString& source, const QString& folder) {
     return true;
 }
 
+void Put16(QByteArray& out, int value) {
+    out.append(static_cast<char>(value & 0xFF)).append(static_cast<char>(value >> 8 & 0xFF));
+}
+void Put32(QByteArray& out, qint64 value) {
+    Put16(out, static_cast<int>(value & 0xFFFF));
+    Put16(out, static_cast<int>(value >> 16 & 0xFFFF));
+}
+
+// An icon file holding one PNG per size Windows asks for, from a menu's 16 to Explorer's 256 pixels.
+bool WriteIco(const QString& source, const QString& file) {
+    QSvgRenderer renderer(source);
+    const int sizes[] = {16, 24, 32, 48, 64, 128, 256};
+    QList<QByteArray> pictures;
+    for (int size : sizes) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        image.save(&png, "PNG");
+        pictures.append(png.data());
+    }
+    QByteArray out;
+    Put16(out, 0);
+    Put16(out, 1); // an icon, not a cursor
+    Put16(out, static_cast<int>(pictures.size()));
+    qint64 offset = 6 + 16 * pictures.size();
+    for (int i = 0; i < pictures.size(); ++i) {
+        out.append(static_cast<char>(sizes[i] % 256)).append(static_cast<char>(sizes[i] % 256)); // 0 is 256
+        Put16(out, 0);
+        Put16(out, 1);  // planes
+        Put16(out, 32); // bits per pixel
+        Put32(out, pictures[i].size());
+        Put32(out, offset);
+        offset += pictures[i].size();
+    }
+    for (const QByteArray& picture : pictures) {
+        out.append(picture);
+    }
+    QFile ico(file);
+    if (!renderer.isValid() || !ico.open(QIODevice::WriteOnly) || ico.write(out) != out.size()) {
+        std::fprintf(stderr, "dovra-faces: cannot make %s from %s\n", qPrintable(file), qPrintable(source));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: dovra-faces OUTPUT-FOLDER FACE.svg...\n");
+        std::fprintf(stderr, "usage: dovra-faces OUTPUT-FOLDER FACE.svg...\n"
+                             "       dovra-faces --ico ICON.ico ICON.svg\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (QString::fromLocal8Bit(argv[1]) == QStringLiteral("--ico")) {
+        return argc == 4 && WriteIco(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
     for (int i = 2; i < argc; ++i) {
         if (!Render(QString::fromLocal8Bit(argv[i]), QString::fromLocal8Bit(argv[1]))) {
             return 1;

@@ -8,8 +8,7 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 }
 
-Face::Face(const QString& resource, QWidget* parent)
-    : QWidget(parent), picture_(resource) {
+Face::Face(const QString& resource, QWidget* parent) : QWidget(parent), picture_(resource) {
     setObjectName("Face");
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(parent->size());
