@@ -15,21 +15,31 @@
 
 namespace {
 
-bool Render(const QString& source, const QString& folder) {
-    QSvgRenderer renderer(source);
+QImage Draw(QSvgRenderer& renderer, QSize size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    return image;
+}
+
+bool Readable(const QSvgRenderer& renderer, const QString& source) {
     if (!renderer.isValid()) {
         std::fprintf(stderr, "dovra-faces: cannot read %s\n", qPrintable(source));
+    }
+    return renderer.isValid();
+}
+
+bool Render(const QString& source, const QString& folder) {
+    QSvgRenderer renderer(source);
+    if (!Readable(renderer, source)) {
         return false;
     }
     const QString base = folder + "/" + QFileInfo(source).completeBaseName();
     for (int scale : {1, 2}) {
-        QImage image(renderer.defaultSize() * scale, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        painter.end();
         const QString file = base + (scale == 1 ? ".png" : "@2x.png");
-        if (!image.save(file, "PNG")) {
+        if (!Draw(renderer, renderer.defaultSize() * scale).save(file, "PNG")) {
             std::fprintf(stderr, "dovra-faces: cannot write %s\n", qPrintable(file));
             return false;
         }
@@ -48,17 +58,15 @@ void Put32(QByteArray& out, qint64 value) {
 // An icon file holding one PNG per size Windows asks for, from a menu's 16 to Explorer's 256 pixels.
 bool WriteIco(const QString& source, const QString& file) {
     QSvgRenderer renderer(source);
+    if (!Readable(renderer, source)) {
+        return false;
+    }
     const int sizes[] = {16, 24, 32, 48, 64, 128, 256};
     QList<QByteArray> pictures;
     for (int size : sizes) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        painter.end();
         QBuffer png;
         png.open(QIODevice::WriteOnly);
-        image.save(&png, "PNG");
+        Draw(renderer, QSize(size, size)).save(&png, "PNG");
         pictures.append(png.data());
     }
     QByteArray out;
@@ -79,8 +87,8 @@ bool WriteIco(const QString& source, const QString& file) {
         out.append(picture);
     }
     QFile ico(file);
-    if (!renderer.isValid() || !ico.open(QIODevice::WriteOnly) || ico.write(out) != out.size()) {
-        std::fprintf(stderr, "dovra-faces: cannot make %s from %s\n", qPrintable(file), qPrintable(source));
+    if (!ico.open(QIODevice::WriteOnly) || ico.write(out) != out.size()) {
+        std::fprintf(stderr, "dovra-faces: cannot write %s\n", qPrintable(file));
         return false;
     }
     return true;
@@ -97,7 +105,8 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (QString::fromLocal8Bit(argv[1]) == QStringLiteral("--ico")) {
-        return argc == 4 && WriteIco(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+        return argc == 4 && WriteIco(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2])) ? 0
+                                                                                                       : 1;
     }
     for (int i = 2; i < argc; ++i) {
         if (!Render(QString::fromLocal8Bit(argv[i]), QString::fromLocal8Bit(argv[1]))) {

@@ -6,8 +6,8 @@
 #include "windows/common/Text.h"
 #include "windows/main/Form1.h"
 #include "windows/main/Form1Texts.h"
-
 #include "windows/receipt/Form5.h"
+
 #include <utility>
 
 namespace dovra {
