@@ -2,6 +2,7 @@
 
 #include "foundations/Clock.h"
 #include "transport/CipherLibrary.h"
+#include "transport/Layouts.h"
 
 #include <filesystem>
 #include <string>
@@ -19,7 +20,7 @@ struct Exchange {
     int hiddenWidth = 0;
 };
 
-inline constexpr Exchange LoginExchange{"[ Send ", 5000, 4000, 51, 149};
+inline constexpr Exchange LoginExchange{"[ Send ", 5000, 4000, CommonHeaderWidth, LoginAuthLayout[0].width};
 inline constexpr Exchange CardReaderLookupExchange{"[ Serc ", 2000, 2000};
 inline constexpr Exchange ManualLookupExchange{"[ Serc ", 2000, 2000};
 inline constexpr Exchange TransactionExchange{"[ Send ", 2000, 2000};

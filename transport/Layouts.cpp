@@ -20,8 +20,9 @@ std::string AssembleStandardRequest(const RequestFields& fields) {
 
 namespace {
 constexpr int HeaderStart = PlainLengthWidth + 1;
-constexpr int BodyStart = HeaderStart + 51;
-constexpr int Reserved145Start = BodyStart + 450 - 51 - 145;
+constexpr int BodyStart = HeaderStart + CommonHeaderWidth;
+constexpr int Reserved145Start =
+    PlainLengthWidth + StandardTelegramWidth - LayoutWidth<BalanceSplit>(BalanceSplitLayout) + 1;
 } // namespace
 
 void CutAnswerHeader(std::string_view decrypted, ResponseFields& fields) {

@@ -153,7 +153,8 @@ inline constexpr std::array<Field<MerchantBlock>, 5> MerchantBlockLayout{{
     {"MerchantAddress", 150, Fill::Text, &MerchantBlock::MerchantAddress},
 }};
 
-static_assert(LayoutWidth<CommonHeader>(CommonHeaderLayout) == 51);
+inline constexpr int CommonHeaderWidth = LayoutWidth<CommonHeader>(CommonHeaderLayout);
+static_assert(CommonHeaderWidth == 51);
 static_assert(LayoutWidth<CommonHeader>(CommonHeaderLayout) + LayoutWidth<LoginAuth>(LoginAuthLayout) ==
               LoginRequestWidth);
 static_assert(LayoutWidth<CommonHeader>(CommonHeaderLayout) +

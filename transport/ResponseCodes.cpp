@@ -98,7 +98,7 @@ std::string_view DescribeResponseCode(std::string_view code) {
 }
 
 bool IsSuccess(std::string_view respCode) {
-    return respCode == "00";
+    return respCode == RespCode::Success;
 }
 
 std::array<std::string, 3> RefusalLines(AnswerKind kind, std::string_view respCode,

@@ -18,6 +18,12 @@ std::span<const ResponseCode> ResponseCodeTable();
 // UTF-8 description of a listed code; empty for a code outside the table.
 std::string_view DescribeResponseCode(std::string_view code);
 
+// RespCode of a request as the client sends it, and of the server's answers.
+namespace RespCode {
+inline constexpr std::string_view Success = "00";
+inline constexpr std::string_view LoginRequest = "30"; // what a login request carries
+} // namespace RespCode
+
 // Success is exactly "00": no trimming, no numeric reading, so "0 " or a truncated code is a refusal.
 bool IsSuccess(std::string_view respCode);
 
