@@ -2,6 +2,8 @@
 #include "foundations/Cp949.h"
 #include "transport/Envelope.h"
 #include "transport/Layouts.h"
+#include "transport/MessageTypes.h"
+#include "transport/ResponseCodes.h"
 
 #include <benchmark/benchmark.h>
 #include <gcrypt.h>
@@ -28,16 +30,16 @@ const CipherLibrary& Cipher() {
 
 RequestFields Approval() {
     RequestFields f;
-    f.MsgType = "0500";
+    f.MsgType = MessageType::Approval;
     f.IssueCode = "0301";
     f.SendDate = "20261207";
     f.SendTime = "093015";
     f.TraceNo = "093015052301";
-    f.RespCode = "00";
+    f.RespCode = RespCode::Success;
     f.MerchantNo = "000071052301";
     f.TransDate = "20261207";
     f.TransTime = "093015";
-    f.TransKind = "21";
+    f.TransKind = TransactionKind::CardLookup;
     f.EntryMode = "0";
     f.CardData = "9410000012345678";
     f.Amount = "40000";
@@ -59,8 +61,12 @@ std::string CardAnswerWire() {
     AppendFields<TransactionBody>(telegram, r, TransactionBodyLayout);
     telegram += "  ";
     for (int k = 0; k < CareItemCount; ++k) {
-        CareItem item{"0" + std::to_string(k + 1) + "S", "180000", "40000", Utf8ToCp949("감각통합치료"),
-                      "T00000000" + std::to_string(k + 1), Utf8ToCp949("박민호")};
+        CareItem item{"0" + std::to_string(k + 1) + "S",
+                      "180000",
+                      "40000",
+                      Utf8ToCp949("감각통합치료"),
+                      "T00000000" + std::to_string(k + 1),
+                      Utf8ToCp949("박민호")};
         AppendFields<CareItem>(telegram, item, CareItemLayout);
     }
     std::string wire;

@@ -2,15 +2,25 @@
 
 #include "foundations/Cp949.h"
 #include "transport/Envelope.h"
+#include "transport/MessageTypes.h"
 #include "transport/ResponseCodes.h"
 
 namespace dovra {
 
+namespace {
+
+constexpr int CareItemWidth = LayoutWidth<CareItem>(CareItemLayout);
+// What the card answer holds between its 450-byte layout and the care items.
+constexpr int Reserved2Width =
+    CardAnswerWidth - PlainLengthWidth - StandardTelegramWidth - CareItemCount * CareItemWidth;
+
+} // namespace
+
 AnswerShape ShapeOf(std::string_view msgType) {
-    if (msgType == "0100") {
+    if (msgType == MessageType::Login) {
         return AnswerShape::Login;
     }
-    return msgType == "0200" ? AnswerShape::Card : AnswerShape::Standard;
+    return msgType == MessageType::CardLookup ? AnswerShape::Card : AnswerShape::Standard;
 }
 
 ResponseFields EchoAnswer(const RequestFields& request, std::string_view respCode) {
@@ -32,10 +42,10 @@ std::string FrameAnswer(AnswerShape shape, const ResponseFields& fields) {
     }
     AppendFields<TransactionBody>(telegram, fields, TransactionBodyLayout);
     if (shape == AnswerShape::Card) {
-        telegram += PadField(fields.Reserved2, false, 2);
+        telegram += PadField(fields.Reserved2, false, Reserved2Width);
         for (const CareItem& item : fields.CareItems) {
             if (item.ItemCode.empty()) {
-                telegram += std::string(static_cast<size_t>(LayoutWidth<CareItem>(CareItemLayout)), ' ');
+                telegram += std::string(static_cast<size_t>(CareItemWidth), ' ');
             } else {
                 AppendFields<CareItem>(telegram, item, CareItemLayout);
             }

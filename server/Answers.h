@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/FieldWidth.h"
 #include "transport/Layouts.h"
 
 #include <cstdint>
@@ -24,8 +25,8 @@ ResponseFields EchoAnswer(const RequestFields& request, std::string_view respCod
 // counts bytes. Care item blocks without an ItemCode go out as spaces.
 std::string FrameAnswer(AnswerShape shape, const ResponseFields& fields);
 
-// An amount in the 9-byte text fields the client reads as a number: zero-filled, like 000220000.
-std::string AmountText(std::int64_t amount, int width = 9);
+// An amount in the text fields the client reads as a number: zero-filled, like 000220000.
+std::string AmountText(std::int64_t amount, int width = MonthAmountWidth);
 
 // The answer's RespCode, read back from a framed answer.
 std::string RespCodeOf(std::string_view framedAnswer);

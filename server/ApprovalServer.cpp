@@ -3,6 +3,7 @@
 #include "foundations/AnsiText.h"
 
 #include "transport/Envelope.h"
+#include "transport/ResponseCodes.h"
 
 #include <QDateTime>
 #include <QTcpSocket>
@@ -199,7 +200,7 @@ void ApprovalServer::Received(std::uint64_t id, Connection& connection) {
     connection.summary = fields.MsgType + " merchant=" + std::string(TrimSpaces(fields.MerchantNo)) +
                          " trace=" + fields.TraceNo;
     if (read.kind == ReadResult::Kind::Malformed) {
-        Send(id, connection, teller_.Refuse(read.request, "93", read.problem));
+        Send(id, connection, teller_.Refuse(read.request, RespCode::FormatError, read.problem));
         return;
     }
     connection.state = Connection::State::Deciding;

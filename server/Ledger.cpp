@@ -1,6 +1,7 @@
 #include "server/Ledger.h"
 
 #include "foundations/AnsiText.h"
+#include "server/FieldWidth.h"
 #include "server/Schema.h"
 
 namespace dovra {
@@ -86,7 +87,7 @@ void Ledger::Open(const std::filesystem::path& file) {
             throw DatabaseError(file.string() + " cannot be put in WAL mode");
         }
     }
-    // FULL syncs the WAL at every commit: an approval answered "00" survives a power cut.
+    // FULL syncs the WAL at every commit: an approval once answered survives a power cut.
     db_.Exec("PRAGMA synchronous=FULL");
     db_.Exec("PRAGMA foreign_keys=ON");
     // Another process (the load tool adding its cards) may briefly hold the write lock.
@@ -250,7 +251,9 @@ LedgerEntry Ledger::Append(LedgerEntry e) {
     Query next = db_.Prepare("SELECT coalesce(max(id), 0) + 1 FROM ledger");
     next.Step();
     e.id = next.Int(0);
-    e.approvalNo = e.kind == EntryKind::UnmatchedCancellation ? "" : PadField(std::to_string(e.id), true, 12);
+    e.approvalNo = e.kind == EntryKind::UnmatchedCancellation
+                       ? ""
+                       : PadField(std::to_string(e.id), true, ApprovalNoWidth);
     Query q =
         db_.Prepare("INSERT INTO ledger (id, kind, approval_no, merchant_no, card_no, care_code, programme, "
                     "amount, budget_month, trans_date, trans_time, at_seconds, cancels, client_seconds) "

@@ -1,5 +1,7 @@
 #include "server/LedgerWorker.h"
 
+#include "transport/ResponseCodes.h"
+
 namespace dovra {
 
 LedgerWorker::LedgerWorker(Ledger& ledger, Teller& teller, Deliver deliver)
@@ -64,7 +66,8 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
         ledger_.Begin();
     } catch (const std::exception& error) {
         for (LedgerJob& job : batch) {
-            results.push_back({job.ticket, teller_.Refuse(job.request, "29", error.what())});
+            results.push_back(
+                {job.ticket, teller_.Refuse(job.request, RespCode::StorageError, error.what())});
         }
         deliver_(std::move(results));
         return;
@@ -85,11 +88,11 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
         }
     }
     // Once SQLite has dropped the batch's transaction, a savepoint would open and commit a transaction
-    // of its own: the rest of the batch is refused undecided rather than charged behind a "29".
+    // of its own: the rest of the batch is refused undecided rather than charged behind a storage refusal.
     std::string lost;
     for (LedgerJob& job : batch) {
         if (!lost.empty()) {
-            results.push_back({job.ticket, teller_.Refuse(job.request, "29", lost)});
+            results.push_back({job.ticket, teller_.Refuse(job.request, RespCode::StorageError, lost)});
             continue;
         }
         try {
@@ -106,7 +109,8 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
             if (!ledger_.InTransaction()) {
                 lost = error.what();
             }
-            results.push_back({job.ticket, teller_.Refuse(job.request, "29", error.what())});
+            results.push_back(
+                {job.ticket, teller_.Refuse(job.request, RespCode::StorageError, error.what())});
         }
     }
     // Answers that changed nothing (lookups, balance inquiries, refusals before any decision) go out
@@ -132,7 +136,7 @@ void LedgerWorker::Process(std::vector<LedgerJob>& batch) {
         } catch (const std::exception&) {
         }
         for (size_t i = 0; i < late.size(); ++i) {
-            late[i].outcome = teller_.Refuse(*lateRequests[i], "29", error.what());
+            late[i].outcome = teller_.Refuse(*lateRequests[i], RespCode::StorageError, error.what());
         }
     }
     if (!late.empty()) {

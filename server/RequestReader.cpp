@@ -2,6 +2,7 @@
 
 #include "foundations/AnsiText.h"
 #include "transport/Envelope.h"
+#include "transport/MessageTypes.h"
 
 #include <algorithm>
 
@@ -9,17 +10,16 @@ namespace dovra {
 
 namespace {
 
-constexpr int HeaderWidth = 51;
-
 bool AllDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int WidthOf(std::string_view msgType) {
-    if (msgType == "0100") {
+    if (msgType == MessageType::Login) {
         return LoginRequestWidth;
     }
-    if (msgType == "0200" || msgType == "0500" || msgType == "0600" || msgType == "0700") {
+    if (msgType == MessageType::CardLookup || msgType == MessageType::Approval ||
+        msgType == MessageType::Cancellation || msgType == MessageType::BalanceInquiry) {
         return StandardTelegramWidth;
     }
     return 0;
@@ -53,7 +53,7 @@ ReadResult Malformed(Request request, std::string problem) {
 ReadResult ReadRequest(std::string_view decrypted, Port port) {
     std::string_view plain = RequestFrame(decrypted);
     ReadResult result;
-    if (plain.size() < PlainLengthWidth + HeaderWidth) {
+    if (plain.size() < PlainLengthWidth + CommonHeaderWidth) {
         result.problem = "too short for a header: " + std::to_string(plain.size()) + " bytes";
         return result;
     }
@@ -67,7 +67,7 @@ ReadResult ReadRequest(std::string_view decrypted, Port port) {
     if (width == 0) {
         return Malformed(std::move(request), "unknown MsgType");
     }
-    if (port == Port::Lookup && msgType != "0200") {
+    if (port == Port::Lookup && msgType != MessageType::CardLookup) {
         return Malformed(std::move(request), "only card lookups on this port");
     }
     if (static_cast<int>(request.body.size()) != width) {
@@ -78,12 +78,13 @@ ReadResult ReadRequest(std::string_view decrypted, Port port) {
         return Malformed(std::move(request), "length prefix does not match");
     }
     std::string bad = FirstNonNumeric<CommonHeader>(request.fields, CommonHeaderLayout, port);
-    if (msgType == "0100") {
+    if (msgType == MessageType::Login) {
         LoginAuth auth;
-        CutFields<LoginAuth>(request.body, HeaderWidth + 1, auth, LoginAuthLayout);
+        CutFields<LoginAuth>(request.body, CommonHeaderWidth + 1, auth, LoginAuthLayout);
         request.fields.AuthNo = auth.AuthNo;
     } else {
-        CutFields<TransactionBody>(request.body, HeaderWidth + 1, request.fields, TransactionBodyLayout);
+        CutFields<TransactionBody>(request.body, CommonHeaderWidth + 1, request.fields,
+                                   TransactionBodyLayout);
         if (bad.empty()) {
             bad = FirstNonNumeric<TransactionBody>(request.fields, TransactionBodyLayout, port);
         }

@@ -19,7 +19,7 @@ struct Request {
 struct ReadResult {
     enum class Kind {
         Request,    // every field cut and checked
-        Malformed,  // the header could be read and is in request.fields, for the "93" answer
+        Malformed,  // the header could be read and is in request.fields, for the format refusal
         Unreadable, // not even a header: the connection is closed without an answer
     };
     Kind kind = Kind::Unreadable;

@@ -5,6 +5,8 @@
 #include "foundations/Cp949.h"
 #include "server/Answers.h"
 #include "server/AuthNumber.h"
+#include "transport/MessageTypes.h"
+#include "transport/ResponseCodes.h"
 
 #include <QCryptographicHash>
 
@@ -26,7 +28,7 @@ bool AllDigits(std::string_view s) {
 
 std::optional<std::int64_t> PositiveAmount(std::string_view field) {
     std::string digits = Trim(field);
-    if (!AllDigits(digits) || digits.size() > 10) {
+    if (!AllDigits(digits) || digits.size() > AmountWidth) {
         return std::nullopt;
     }
     std::int64_t amount = std::stoll(digits);
@@ -38,7 +40,9 @@ std::optional<std::int64_t> PositiveAmount(std::string_view field) {
 std::optional<std::int64_t> ClientMoment(const RequestFields& fields) {
     const std::string& date = fields.TransDate;
     const std::string& time = fields.TransTime;
-    if (date.size() != 8 || time.size() != 6 || !AllDigits(date) || !AllDigits(time)) {
+    constexpr size_t DateWidth = FieldWidth(TransactionBodyLayout, &TransactionBody::TransDate);
+    constexpr size_t TimeWidth = FieldWidth(TransactionBodyLayout, &TransactionBody::TransTime);
+    if (date.size() != DateWidth || time.size() != TimeWidth || !AllDigits(date) || !AllDigits(time)) {
         return std::nullopt;
     }
     auto number = [](const std::string& s, size_t from, size_t width) {
@@ -119,24 +123,25 @@ Outcome Teller::Handle(const Request& request) {
     const RequestFields& fields = request.fields;
     // A login's telegram holds the authentication number: it is answered afresh rather than kept under
     // a hash that a short number would make easy to reverse.
-    if (fields.MsgType == "0100") {
+    if (fields.MsgType == MessageType::Login) {
         return Login(request, now);
     }
     if (!InSession(request, now)) {
-        return Refuse(request, "77", "no session of this merchant from " + request.peer);
+        return Refuse(request, RespCode::UnregisteredMerchant,
+                      "no session of this merchant from " + request.peer);
     }
     // Lookups and balance inquiries move no money: deciding them again is the right answer.
-    bool movesMoney = fields.MsgType == "0500" || fields.MsgType == "0600";
+    bool movesMoney = fields.MsgType == MessageType::Approval || fields.MsgType == MessageType::Cancellation;
     if (!movesMoney) {
         return Decide(request, now);
     }
     // The program resends an automatic cancellation at its next start with the approval's own date,
     // however late; it can only reverse the approval it matches.
-    if (fields.CancelType != "2" || fields.MsgType != "0600") {
+    if (fields.CancelType != CancelType::Automatic || fields.MsgType != MessageType::Cancellation) {
         std::optional<std::int64_t> sent = ClientMoment(fields);
         std::int64_t days = sent ? *sent / 86400 - now.seconds / 86400 : FreshDays + 1;
         if (days > FreshDays || days < -FreshDays) {
-            return Refuse(request, "97",
+            return Refuse(request, RespCode::DateNotAllowed,
                           "dated " + fields.TransDate + " " + fields.TransTime + ", not within a day");
         }
     }
@@ -149,7 +154,7 @@ Outcome Teller::Handle(const Request& request) {
         // Only what changed the ledger is kept. A refusal is decided afresh when repeated: an automatic
         // cancellation that found nothing may find the approval that was delayed in the network, and a
         // repeat of any other refusal cannot charge twice.
-        if (outcome.respCode == "00") {
+        if (outcome.respCode == RespCode::Success) {
             ledger_.StoreReplay(key, outcome.answer, now.seconds);
         }
     }
@@ -173,19 +178,19 @@ bool Teller::InSession(const Request& request, const Moment& now) {
 
 Outcome Teller::Decide(const Request& request, const Moment& now) {
     const std::string& type = request.fields.MsgType;
-    if (type == "0200") {
+    if (type == MessageType::CardLookup) {
         return Lookup(request, now);
     }
-    if (type == "0500") {
+    if (type == MessageType::Approval) {
         return Approve(request, now);
     }
-    if (type == "0600") {
+    if (type == MessageType::Cancellation) {
         return Cancel(request, now);
     }
-    if (type == "0700") {
+    if (type == MessageType::BalanceInquiry) {
         return Balance(request, now);
     }
-    return Refuse(request, "93", "unknown MsgType");
+    return Refuse(request, RespCode::FormatError, "unknown MsgType");
 }
 
 Outcome Teller::Refuse(const Request& request, std::string_view code, std::string note) const {
@@ -193,25 +198,25 @@ Outcome Teller::Refuse(const Request& request, std::string_view code, std::strin
     Moment now = Now();
     answer.TransDate = now.date;
     answer.TransTime = now.time;
-    if (request.fields.MsgType == "0100") {
+    if (request.fields.MsgType == MessageType::Login) {
         answer.LoginMark = "0";
     }
     return Answered(ShapeOf(request.fields.MsgType), answer, std::move(note));
 }
 
-std::string Teller::CheckMerchantAndCard(const RequestFields& fields, Card& card) {
+std::string_view Teller::CheckMerchantAndCard(const RequestFields& fields, Card& card) {
     if (!ledger_.MerchantByNumber(Trim(fields.MerchantNo))) {
-        return "16";
+        return RespCode::UnknownMerchant;
     }
     std::optional<Card> found = ledger_.CardByNumber(Trim(fields.CardData));
     if (!found) {
-        return "17";
+        return RespCode::UnknownCard;
     }
     if (found->state == CardState::Stolen) {
-        return "20";
+        return RespCode::StolenCard;
     }
     if (found->state == CardState::Expired) {
-        return "30";
+        return RespCode::ValidityExpired;
     }
     card = *found;
     return {};
@@ -224,11 +229,11 @@ Outcome Teller::Login(const Request& request, const Moment& now) {
     // Keyed by address too, so that a guesser elsewhere cannot lock the merchant's own counter out.
     std::string guesser = request.peer + " business=" + business;
     if (wrongLogins_.Locked(guesser, now.seconds)) {
-        return Refuse(request, "33", note + " locked, not compared");
+        return Refuse(request, RespCode::WrongPassword, note + " locked, not compared");
     }
     std::optional<Merchant> merchant = ledger_.MerchantByBusinessNumber(business);
     if (!merchant) {
-        return Refuse(request, "16", note);
+        return Refuse(request, RespCode::UnknownMerchant, note);
     }
     // The number is compared as typed; only the fill the telegram added on the right is dropped.
     std::string typed = fields.AuthNo.substr(0, fields.AuthNo.find_last_not_of(' ') + 1);
@@ -236,11 +241,11 @@ Outcome Teller::Login(const Request& request, const Moment& now) {
         if (wrongLogins_.Fail(guesser, now.seconds)) {
             note += " locked for 15 minutes after 5 wrong authentication numbers";
         }
-        return Refuse(request, "33", note);
+        return Refuse(request, RespCode::WrongPassword, note);
     }
     wrongLogins_.Clear(guesser);
     ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
-    ResponseFields answer = EchoAnswer(fields, "00");
+    ResponseFields answer = EchoAnswer(fields, RespCode::Success);
     answer.LoginMark = "1";
     answer.MerchantName = Utf8ToCp949(merchant->name);
     answer.MerchantNumber = merchant->merchantNo;
@@ -253,13 +258,14 @@ Outcome Teller::Login(const Request& request, const Moment& now) {
 }
 
 std::optional<Teller::CardMonth> Teller::AnswerForCard(const Request& request, const Moment& now,
-                                                       std::string& refusal) {
+                                                       std::string_view& refusal) {
     Card card;
     refusal = CheckMerchantAndCard(request.fields, card);
     if (!refusal.empty()) {
         return std::nullopt;
     }
-    CardMonth month{EchoAnswer(request.fields, "00"), ledger_.BudgetOf(card.cardNo, 'S', now.month),
+    CardMonth month{EchoAnswer(request.fields, RespCode::Success),
+                    ledger_.BudgetOf(card.cardNo, 'S', now.month),
                     ledger_.BudgetOf(card.cardNo, 'A', now.month), card};
     month.answer.TransDate = now.date;
     month.answer.TransTime = now.time;
@@ -270,7 +276,7 @@ std::optional<Teller::CardMonth> Teller::AnswerForCard(const Request& request, c
 
 Outcome Teller::Lookup(const Request& request, const Moment& now) {
     std::string note = "card=" + Trim(request.fields.CardData);
-    std::string refusal;
+    std::string_view refusal;
     std::optional<CardMonth> month = AnswerForCard(request, now, refusal);
     if (!month) {
         return Refuse(request, refusal, note);
@@ -282,7 +288,7 @@ Outcome Teller::Lookup(const Request& request, const Moment& now) {
         CareItem& block = answer.CareItems[i];
         block.ItemCode = item.code;
         block.ItemRemain = AmountText(item.programme == 'A' ? afterSchool.remaining : support.remaining);
-        block.ItemAmount = AmountText(item.amount, 6);
+        block.ItemAmount = AmountText(item.amount, FieldWidth(CareItemLayout, &CareItem::ItemAmount));
         block.ItemName = Utf8ToCp949(item.name);
         block.ItemTeacherCode = item.teacherCode;
         block.ItemTeacherName = Utf8ToCp949(item.teacherName);
@@ -296,20 +302,20 @@ Outcome Teller::Approve(const Request& request, const Moment& now) {
     std::string careCode = Trim(fields.CareCode);
     std::string note =
         "card=" + Trim(fields.CardData) + " care=" + careCode + " amount=" + Trim(fields.Amount);
-    if (std::string code = CheckMerchantAndCard(fields, card); !code.empty()) {
+    if (std::string_view code = CheckMerchantAndCard(fields, card); !code.empty()) {
         return Refuse(request, code, note);
     }
     std::vector<CareItemRecord> items = ledger_.CareItems(card.cardNo);
     auto item = std::find_if(items.begin(), items.end(), [&](const auto& i) { return i.code == careCode; });
     if (item == items.end()) {
-        return Refuse(request, "99", note);
+        return Refuse(request, RespCode::UnknownCareItem, note);
     }
     std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
     if (!amount) {
-        return Refuse(request, "73", note);
+        return Refuse(request, RespCode::AmountNotAllowed, note);
     }
     if (*amount > ledger_.BudgetOf(card.cardNo, item->programme, now.month).remaining) {
-        return Refuse(request, "88", note);
+        return Refuse(request, RespCode::MonthlyLimitExceeded, note);
     }
     Budget budget = ledger_.Charge(card.cardNo, item->programme, now.month, *amount);
     LedgerEntry entry;
@@ -326,12 +332,12 @@ Outcome Teller::Approve(const Request& request, const Moment& now) {
     entry.clientSeconds = ClientMoment(fields);
     entry = ledger_.Append(entry);
 
-    ResponseFields answer = EchoAnswer(fields, "00");
+    ResponseFields answer = EchoAnswer(fields, RespCode::Success);
     answer.TransDate = now.date;
     answer.TransTime = now.time;
     FillHolder(answer, card);
     FillMonth(answer, budget);
-    answer.Amount = AmountText(*amount, 10);
+    answer.Amount = AmountText(*amount, AmountWidth);
     answer.ApprovalNo = entry.approvalNo;
     return Answered(AnswerShape::Standard, answer, note + " approval=" + entry.approvalNo);
 }
@@ -340,36 +346,36 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
     const RequestFields& fields = request.fields;
     std::string merchantNo = Trim(fields.MerchantNo);
     if (!ledger_.MerchantByNumber(merchantNo)) {
-        return Refuse(request, "16");
+        return Refuse(request, RespCode::UnknownMerchant);
     }
-    if (fields.CancelType == "7") {
+    if (fields.CancelType == CancelType::ByMerchant) {
         std::string number = Trim(fields.OrgApprovalNo);
         std::string note = "original=" + number;
         std::string guesser = request.peer + " merchant=" + merchantNo;
         if (missedCancellations_.Locked(guesser, now.seconds)) {
-            return Refuse(request, "22", note + " locked, not looked up");
+            return Refuse(request, RespCode::NoOriginal, note + " locked, not looked up");
         }
         auto missed = [&] {
             if (missedCancellations_.Fail(guesser, now.seconds)) {
                 note += " cancellations by number locked for 15 minutes after 10 misses";
             }
-            return Refuse(request, "22", note);
+            return Refuse(request, RespCode::NoOriginal, note);
         };
         // Leading zeros may be left off when the number is typed from the receipt.
-        if (!AllDigits(number) || number.size() > 12) {
+        if (!AllDigits(number) || number.size() > ApprovalNoWidth) {
             return missed();
         }
         std::optional<LedgerEntry> approval = ledger_.ApprovalByNumber(
-            merchantNo, AmountText(std::stoll(number), 12), Trim(fields.OrgAuthDate));
+            merchantNo, AmountText(std::stoll(number), ApprovalNoWidth), Trim(fields.OrgAuthDate));
         if (!approval) {
             return missed();
         }
         if (ledger_.IsCancelled(approval->id)) {
-            return Refuse(request, "23", note);
+            return Refuse(request, RespCode::AlreadyCancelled, note);
         }
         return Reverse(request, *approval, now);
     }
-    if (fields.CancelType == "2") {
+    if (fields.CancelType == CancelType::Automatic) {
         std::string cardNo = Trim(fields.CardData);
         std::string careCode = Trim(fields.CareCode);
         std::optional<std::int64_t> amount = PositiveAmount(fields.Amount);
@@ -400,9 +406,9 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         attempt.atSeconds = now.seconds;
         attempt.clientSeconds = timedOutAt;
         ledger_.Append(attempt);
-        return Refuse(request, "22", "card=" + cardNo + " automatic, nothing to reverse");
+        return Refuse(request, RespCode::NoOriginal, "card=" + cardNo + " automatic, nothing to reverse");
     }
-    return Refuse(request, "93", "unknown CancelType");
+    return Refuse(request, RespCode::FormatError, "unknown CancelType");
 }
 
 Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, const Moment& now) {
@@ -418,7 +424,7 @@ Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, con
     cancellation.clientSeconds = ClientMoment(request.fields);
     cancellation = ledger_.Append(cancellation);
 
-    ResponseFields answer = EchoAnswer(request.fields, "00");
+    ResponseFields answer = EchoAnswer(request.fields, RespCode::Success);
     answer.TransDate = now.date;
     answer.TransTime = now.time;
     if (std::optional<Card> card = ledger_.CardByNumber(approval.cardNo)) {
@@ -427,7 +433,7 @@ Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, con
     FillMonth(answer, budget);
     answer.CardData = approval.cardNo;
     answer.CareCode = approval.careCode;
-    answer.Amount = AmountText(approval.amount, 10);
+    answer.Amount = AmountText(approval.amount, AmountWidth);
     answer.ApprovalNo = cancellation.approvalNo;
     return Answered(AnswerShape::Standard, answer,
                     "card=" + approval.cardNo + " reverses=" + approval.approvalNo +
@@ -436,7 +442,7 @@ Outcome Teller::Reverse(const Request& request, const LedgerEntry& approval, con
 
 Outcome Teller::Balance(const Request& request, const Moment& now) {
     std::string note = "card=" + Trim(request.fields.CardData);
-    std::string refusal;
+    std::string_view refusal;
     std::optional<CardMonth> month = AnswerForCard(request, now, refusal);
     if (!month) {
         return Refuse(request, refusal, note);

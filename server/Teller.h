@@ -80,7 +80,7 @@ private:
     Outcome Reverse(const Request& request, const LedgerEntry& approval, const Moment& now);
 
     // The refusal code for the merchant and the card of the request; empty when both may go on.
-    std::string CheckMerchantAndCard(const RequestFields& fields, Card& card);
+    std::string_view CheckMerchantAndCard(const RequestFields& fields, Card& card);
 
     // What a lookup and a balance inquiry both answer with: the card's holder and this month's budgets.
     struct CardMonth {
@@ -88,7 +88,8 @@ private:
         Budget support, afterSchool;
         Card card;
     };
-    std::optional<CardMonth> AnswerForCard(const Request& request, const Moment& now, std::string& refusal);
+    std::optional<CardMonth> AnswerForCard(const Request& request, const Moment& now,
+                                           std::string_view& refusal);
 
     Ledger& ledger_;
     const Clock& clock_;

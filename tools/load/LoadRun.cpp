@@ -2,7 +2,10 @@
 
 #include "foundations/AnsiText.h"
 #include "foundations/Clock.h"
+#include "server/FieldWidth.h"
 #include "transport/Layouts.h"
+#include "transport/MessageTypes.h"
+#include "transport/ResponseCodes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +17,10 @@ namespace dovra {
 namespace {
 
 using Steady = std::chrono::steady_clock;
+
+// The trace number is the time of day and a counter in the rest of its width.
+constexpr int SequenceWidth = FieldWidth(CommonHeaderLayout, &CommonHeader::TraceNo) -
+                              FieldWidth(CommonHeaderLayout, &CommonHeader::SendTime);
 
 struct TerminalTally {
     std::int64_t approvals = 0, cancellations = 0, lookups = 0, failures = 0;
@@ -34,17 +41,17 @@ public:
     }
 
     void Run(Steady::time_point until) {
-        TerminalAnswer login = Ask("0100");
-        if (!login.Answered() || login.fields.RespCode != "00") {
+        TerminalAnswer login = Ask(MessageType::Login);
+        if (!login.Answered() || login.fields.RespCode != RespCode::Success) {
             return;
         }
         while (Steady::now() < until) {
-            if (!Ask("0200").Answered()) {
+            if (!Ask(MessageType::CardLookup).Answered()) {
                 continue;
             }
-            TerminalAnswer approval = Ask("0500");
-            if (approval.Answered() && approval.fields.RespCode == "00") {
-                Ask("0600", approval.fields.ApprovalNo, approval.fields.TransDate);
+            TerminalAnswer approval = Ask(MessageType::Approval);
+            if (approval.Answered() && approval.fields.RespCode == RespCode::Success) {
+                Ask(MessageType::Cancellation, approval.fields.ApprovalNo, approval.fields.TransDate);
             }
         }
     }
@@ -52,7 +59,7 @@ public:
     TerminalTally tally;
 
 private:
-    TerminalAnswer Ask(const std::string& msgType, const std::string& orgApprovalNo = {},
+    TerminalAnswer Ask(std::string_view msgType, const std::string& orgApprovalNo = {},
                        const std::string& orgAuthDate = {}) {
         LocalTime now = clock_.Now();
         RequestFields f;
@@ -61,39 +68,41 @@ private:
         f.SendDate = f.TransDate = FormatDate(now);
         f.SendTime = f.TransTime = FormatTime(now);
         // A counter in the trace number keeps every request distinct, so none is answered from the
-        // server's store of first answers.
-        f.TraceNo = FormatTime(now) + PadField(std::to_string(++sequence_ % 1000000), true, 6);
-        f.RespCode = "00";
-        f.MerchantNo = msgType == "0100" ? settings_.cards.businessNo : settings_.cards.merchantNo;
-        f.AuthNo = msgType == "0100" ? settings_.cards.authNo : "";
-        f.TransKind = msgType == "0200" ? "21" : "11";
+        // server's store of first answers. PadField keeps its last digits, so it wraps round by itself.
+        f.TraceNo = FormatTime(now) + PadField(std::to_string(++sequence_), true, SequenceWidth);
+        f.RespCode = RespCode::Success;
+        bool login = msgType == MessageType::Login;
+        bool lookup = msgType == MessageType::CardLookup;
+        f.MerchantNo = login ? settings_.cards.businessNo : settings_.cards.merchantNo;
+        f.AuthNo = login ? settings_.cards.authNo : "";
+        f.TransKind = lookup ? TransactionKind::CardLookup : TransactionKind::Transaction;
         f.EntryMode = "0";
         f.CardData = card_;
-        f.Amount = msgType == "0200" ? "0" : "10000";
-        f.CareCode = msgType == "0200" ? "" : settings_.cards.careCode;
-        f.CancelType = msgType == "0600" ? "7" : "0";
+        f.Amount = lookup ? "0" : "10000";
+        f.CareCode = lookup ? "" : settings_.cards.careCode;
+        f.CancelType = msgType == MessageType::Cancellation ? CancelType::ByMerchant : CancelType::None;
         f.OrgApprovalNo = orgApprovalNo;
         f.OrgAuthDate = orgAuthDate;
 
         auto start = Steady::now();
-        std::string telegram = msgType == "0100" ? AssembleLoginRequest(f) : AssembleStandardRequest(f);
+        std::string telegram = login ? AssembleLoginRequest(f) : AssembleStandardRequest(f);
         TerminalAnswer answer = TerminalExchange(cipher_, target_, telegram);
         if (!answer.Answered()) {
             ++tally.failures;
             return answer;
         }
-        if (msgType == "0100") {
-            if (answer.fields.RespCode != "00") {
-                ++tally.refusals["0100 " + answer.fields.RespCode];
+        if (login) {
+            if (answer.fields.RespCode != RespCode::Success) {
+                ++tally.refusals[std::string(msgType) + " " + answer.fields.RespCode];
             }
             return answer;
         }
         tally.latencies.push_back(std::chrono::duration<double, std::milli>(Steady::now() - start).count());
-        if (answer.fields.RespCode != "00") {
-            ++tally.refusals[msgType + " " + answer.fields.RespCode];
-        } else if (msgType == "0200") {
+        if (answer.fields.RespCode != RespCode::Success) {
+            ++tally.refusals[std::string(msgType) + " " + answer.fields.RespCode];
+        } else if (lookup) {
             ++tally.lookups;
-        } else if (msgType == "0500") {
+        } else if (msgType == MessageType::Approval) {
             ++tally.approvals;
         } else {
             ++tally.cancellations;

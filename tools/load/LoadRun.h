@@ -18,7 +18,7 @@ struct LoadSettings {
 struct LoadReport {
     double seconds = 0;
     std::int64_t exchanges = 0; // answered, refusals included
-    std::int64_t approvals = 0; // "00" to a 0500
+    std::int64_t approvals = 0; // approvals answered with success
     std::int64_t cancellations = 0;
     std::int64_t lookups = 0;
     std::map<std::string, std::int64_t> refusals; // "0500 88" and the like
