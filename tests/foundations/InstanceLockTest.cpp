@@ -21,7 +21,7 @@ TEST(InstanceLock, IsRefusedToASecondHolderUntilTheFirstIsGone) {
         std::optional<InstanceLock> first{AcquireInstanceLock(root)};
         ASSERT_EQ(first->outcome(), Outcome::Acquired);
         InstanceLock moved = std::move(*first);
-        first.reset();
+        first.reset(); // what was moved from must not let go of the lock
         EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::HeldByAnother);
     }
     EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::Acquired);
@@ -45,8 +45,7 @@ TEST(InstanceLock, AKilledHolderLeavesNoStaleLock) {
         _exit(1);
     }
     char acquired = 0;
-    ASSERT_EQ(read(ready[0], &acquired, 1), 1);
-    ASSERT_EQ(acquired, 'y');
+    ASSERT_TRUE(read(ready[0], &acquired, 1) == 1 && acquired == 'y');
     EXPECT_EQ(AcquireInstanceLock(temp.path()).outcome(), Outcome::HeldByAnother);
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);

