@@ -1,0 +1,184 @@
+#include "counter/CounterFixture.h"
+
+using namespace dovra;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using CareList = CardOutcome::CareList;
+
+class AnswersTest : public CounterTest {
+protected:
+    // Texts as UTF-8, so a failure reads as text; items offered as "name@block".
+    static Lines Utf8(Lines lines) {
+        for (std::string& line : lines) {
+            line = Cp949ToUtf8(line);
+        }
+        return lines;
+    }
+    static Lines Names(const CardOutcome& outcome) {
+        Lines names;
+        for (const CareChoice& choice : outcome.choices) {
+            names.push_back(Cp949ToUtf8(choice.name) + "@" + std::to_string(choice.item));
+        }
+        return names;
+    }
+    static std::string Shown(const CareShown& shown) {
+        return Cp949ToUtf8(shown.teacher) + "|" + shown.amount;
+    }
+    CardOutcome Read(LookupSource source, Entry::Kind kind, const std::string& answer) {
+        return counter.ReadCardAnswer(source, kind, answer);
+    }
+
+    // An approval of 40,000 as the server answers it, whole decrypt buffer.
+    static std::string Approved(const char* msgType = "0500", const char* code = "00",
+                                const std::string& message = "", const std::string& reserved145 = "") {
+        Telegram t{
+            .msgType = msgType, .code = code, .transTime = "093016", .card = "9410000012345678=2512101"};
+        std::tie(t.amount, t.approvalNo, t.support, t.used, t.remain) =
+            std::tuple("0000040000", " 12345678\t  ", "000300000", "000040000", "000260000");
+        std::tie(t.student, t.school, t.message, t.reserved145) =
+            std::tuple("김하늘", "서울새싹초등학교", message, reserved145);
+        return "0450" + t.Text();
+    }
+};
+
+} // namespace
+
+TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
+    auto answer = [](const std::string& code, const std::string& prefix = "0309") {
+        return prefix + "0100030120261207093015093015052301" + code + "1208147521     " + "1  " +
+               Fit("새싹아동발달센터", 60) + "000071052301" + std::string(20, ' ') + Fit("02-3456-7890", 13) +
+               Fit("서울 마포구", 150) + std::string(40, '#'); // the decrypt buffer goes on
+    };
+    LoginOutcome accepted = counter.ReadLoginAnswer(answer("00"));
+    EXPECT_EQ(accepted.result, LoginOutcome::Result::Accepted);
+    const MerchantDetails& m = accepted.merchant;
+    EXPECT_EQ(Utf8({m.name, m.number, m.telephone, m.address}),
+              Utf8({Fit("새싹아동발달센터", 60), "000071052301", "02-3456-7890 ", Fit("서울 마포구", 150)}));
+
+    const std::pair<std::string, LoginOutcome::Result> others[] = {
+        {answer("33"), LoginOutcome::Result::Refused},
+        {answer("00", "03O9"), LoginOutcome::Result::Unreadable},
+        {answer("33", "03O9"), LoginOutcome::Result::Refused},
+        {"0309", LoginOutcome::Result::Refused}};
+    for (const auto& [text, result] : others) {
+        LoginOutcome outcome = counter.ReadLoginAnswer(text);
+        EXPECT_EQ(outcome.result, result) << text.substr(0, 40);
+        EXPECT_EQ(outcome.merchant.name + outcome.merchant.number, "") << text.substr(0, 40);
+    }
+}
+
+TEST_F(AnswersTest, ReaderOffersTherapyAndAfterSchoolItemsWithOneBudgetLinePerRun) {
+    // Block 1's budget is shown even when blank.
+    const CareBlock speechBlankRemain{"01S", "", "030000", "언어치료", "T000000001", "박선생"};
+    const CareBlock blankRemain{"03A", "", "020000", "음악줄넘기", "T000000003", "최선생"};
+    CardOutcome outcome =
+        Read(LookupSource::CardReader, Entry::Kind::Approval,
+             CardAnswer("00", {speechBlankRemain, Art, AfterSchool, {}, Speech, blankRemain}));
+    EXPECT_EQ(Utf8(outcome.lines), (Lines{"카드정보조회가 정상처리 되었습니다.", "학생이름   : 김하늘    ",
+                                          "학교명     : 한빛초등학교" + std::string(28, ' '),
+                                          "치료지원 월잔여금액 :          ", "방과후 월잔여금액 : 80,000",
+                                          "치료지원 월잔여금액 : 150,000"}));
+    EXPECT_EQ(Names(outcome), (Lines{"언어치료@1", "미술치료@2", "음악줄넘기(방과후)@3", "언어치료@5",
+                                     "음악줄넘기(방과후)@6"}));
+    EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
+    EXPECT_TRUE(outcome.careList == CareList::Open && outcome.amountChange);
+    EXPECT_EQ(Shown(*counter.Choose(6)), "최선생    |20,000");
+    EXPECT_FALSE(counter.Choose(0) || counter.Choose(10));
+
+    // A blank or unknown block ahead shifts nothing.
+    const CareBlock unknown{"04X", "000010000", "010000", "기타", "T9", "정선생"};
+    outcome = Read(LookupSource::CardReader, Entry::Kind::Approval,
+                   CardAnswer("00", {{}, Art, unknown, AfterSchool}));
+    EXPECT_EQ(Names(outcome), (Lines{"미술치료@2", "음악줄넘기(방과후)@4"}));
+    EXPECT_EQ(Shown(outcome.shown), "이선생    |45,000");
+    EXPECT_EQ(outcome.lines.size(), 5u);
+}
+
+TEST_F(AnswersTest, ManualEntryOffersAllNineAsReceivedAndOneMonthLine) {
+    const CareBlock ninth{"09S", "", "012345", "ITEMNINE", "T000000009", "TEACHER9"};
+    CardOutcome outcome = Read(LookupSource::ManualEntry, Entry::Kind::Approval,
+                               CardAnswer("00", {Speech, Art, AfterSchool, {}, {}, {}, {}, {}, ninth}));
+    EXPECT_EQ(Utf8(outcome.lines).at(3), "월잔여금액 : 1,250,000");
+    EXPECT_EQ(outcome.lines.size(), 4u);
+    Lines names = Names(outcome);
+    ASSERT_EQ(names.size(), 9u);
+    EXPECT_EQ(names[2] + names[7], "음악줄넘기" + std::string(10, ' ') + "@3" + std::string(20, ' ') + "@8");
+    EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
+    // The last block, at byte 921 of the answer, is read at its own place.
+    EXPECT_EQ(Shown(*counter.Choose(9)), "TEACHER9  |12,345");
+    EXPECT_EQ(counter.TransactionRequest(Paying(Entry::Kind::Approval, 9)).substr(200, 13), "09ST000000009");
+}
+
+TEST_F(AnswersTest, RefusedOrBalanceLookupOffersNothing) {
+    CardOutcome refused = Read(LookupSource::CardReader, Entry::Kind::Approval,
+                               CardAnswer("17", {Art}, "미등록카드번호입니다"));
+    EXPECT_EQ(Utf8(refused.lines), (Lines{"카드정보조회가 거절 되었습니다.", "응답코드   : 17",
+                                          "응답메세지 : 미등록카드번호입니다" + std::string(12, ' ')}));
+    EXPECT_TRUE(refused.choices.empty() && refused.careList == CareList::Locked && !refused.amountChange);
+    // Only the reader's lookup also takes back the teacher and the amount change.
+    for (auto source : {LookupSource::CardReader, LookupSource::ManualEntry}) {
+        bool reader = source == LookupSource::CardReader;
+        CardOutcome balance = Read(source, Entry::Kind::BalanceInquiry, CardAnswer("00", {Speech, Art}));
+        EXPECT_EQ(balance.lines.size(), 4u);
+        EXPECT_TRUE(balance.choices.empty() && balance.careList == CareList::Withdrawn);
+        EXPECT_EQ(Shown(balance.shown), reader ? "|" : "박선생    |");
+        EXPECT_EQ(balance.amountChange, !reader);
+    }
+}
+
+TEST_F(AnswersTest, ApprovalAndCancellationGiveTheirLinesAndReceipt) {
+    Set("ComInfo", "Name", Cp949("새싹아동발달센터"));
+    Set("ComInfo", "Telephone", "02-3456-7890");
+    Set("ComInfo", "Address", Cp949("서울 마포구"));
+    Entry entry = Paying(Entry::Kind::Approval);
+    entry.careName = Cp949(" 언어치료 ");
+    entry.teacherName = Cp949("이수진    ");
+    for (auto kind : {Entry::Kind::Approval, Entry::Kind::Cancellation}) {
+        bool approval = kind == Entry::Kind::Approval;
+        entry.kind = kind;
+        TransactionOutcome outcome =
+            counter.ReadTransactionAnswer(entry, Approved(approval ? "0500" : "0600"));
+        EXPECT_EQ(Utf8(outcome.lines),
+                  (Lines{approval ? "승인요청이 정상처리 되었습니다" : "취소요청이 정상처리 되었습니다",
+                         "승인번호   :  12345678\t  ", "학생이름   : 김하늘    ",
+                         "학교명     : 서울새싹초등학교" + std::string(24, ' '), "월지원금액 : 300,000",
+                         "월사용금액 : 40,000", "월잔여금액 : 260,000"}));
+        ASSERT_TRUE(outcome.receipt);
+        const Receipt& r = *outcome.receipt;
+        const MerchantDetails& m = r.merchant;
+        EXPECT_EQ(Utf8({r.kind, r.cardNumber, r.dateTime, r.approvalNo, r.amount, r.remain, r.careItem,
+                        r.teacher, m.name, m.number, m.telephone, m.address}),
+                  (Lines{approval ? "카드 승인" : "카드 취소", "9410000012345678", "20261207  9:30:16",
+                         "12345678\t", "40,000", "260,000", "언어치료", "이수진", "새싹아동발달센터",
+                         "000071052301", "02-3456-7890", "서울 마포구"}));
+    }
+}
+
+TEST_F(AnswersTest, BalanceIsReadFromItsSplitOfTheReservedField) {
+    TransactionOutcome outcome =
+        counter.ReadTransactionAnswer(Paying(Entry::Kind::BalanceInquiry),
+                                      Approved("0700", "00", "", "S000100000000120000A000000000         "));
+    EXPECT_EQ(Utf8(outcome.lines),
+              (Lines{"잔액조회가 정상처리 되었습니다", "학생이름   : 김하늘    ",
+                     "학교명     : 서울새싹초등학교" + std::string(24, ' '), "치료지원 월사용금액 : 100,000",
+                     "치료지원 월잔여금액 : 120,000", "방과후 월사용금액 :  0",
+                     "방과후 월잔여금액 :  " + std::string(9, ' ')}));
+    EXPECT_FALSE(outcome.receipt);
+}
+
+TEST_F(AnswersTest, RefusalsUseTheLabelsOfTheirKind) {
+    const std::pair<Entry::Kind, const char*> cases[] = {
+        {Entry::Kind::Approval, "승인요청이 거절 되었습니다.|응답코드   : 85|응답메세지 : 한도초과"},
+        {Entry::Kind::Cancellation, "취소요청이 거절 되었습니다|거절코드   : 85|거절메세지 : 한도초과"},
+        {Entry::Kind::BalanceInquiry, "잔액조회가 거절 되었습니다|거절코드   : 85|거절메세지 : 한도초과"}};
+    for (const auto& [kind, expected] : cases) {
+        TransactionOutcome outcome =
+            counter.ReadTransactionAnswer(Paying(kind), Approved("0500", "85", "한도초과"));
+        Lines read = Utf8(outcome.lines);
+        ASSERT_EQ(read.size(), 3u);
+        EXPECT_EQ(read[0] + "|" + read[1] + "|" + read[2], expected + std::string(24, ' '));
+        EXPECT_FALSE(outcome.receipt);
+    }
+}

@@ -1,0 +1,111 @@
+#include "counter/CancellationQueue.h"
+#include "counter/CounterFixture.h"
+
+using namespace dovra;
+
+namespace {
+
+using Kind = CancellationJournal::Kind;
+using Journalled = std::vector<std::pair<Kind, std::string>>;
+
+class JournalTest : public CounterTest {
+protected:
+    // The fixture's approval, and what cancels it when sent at one moment and dated at another.
+    static std::string Approval() { return Telegram{}.Text(); }
+    static std::string Cancellation(const std::string& sent, const std::string& dated) {
+        Telegram t{.msgType = "0600", .sendTime = sent, .trace = sent + "052301", .transTime = dated};
+        t.cancelType = "2";
+        t.teacherCode = "";
+        return t.Text();
+    }
+    std::filesystem::path File(const std::string& id, const char* suffix) const {
+        return paths.root / "Journal" / (id + suffix);
+    }
+    static Journalled OnDisk(CancellationQueue& queue) {
+        Journalled entries;
+        for (const auto& entry : queue.journal().Entries()) {
+            entries.emplace_back(entry.kind, entry.telegram);
+        }
+        return entries;
+    }
+    static std::pair<bool, bool> SettledAndRetry(const CancellationQueue& queue) {
+        return {queue.Settled(), queue.NeedsRetry()};
+    }
+
+    bool removable = false; // a virus scanner can hold an entry open
+    CancellationJournal::FileRemover remover = [this](const std::filesystem::path& file) {
+        return removable && CancellationJournal::RemoveFile(file);
+    };
+};
+
+} // namespace
+
+TEST_F(JournalTest, TimedOutApprovalIsReplacedByItsCancellationAndSentOnce) {
+    removable = true;
+    CancellationQueue queue(counter, remover);
+    auto id = queue.journal().RecordApproval(Approval());
+    ASSERT_TRUE(id);
+    EXPECT_EQ(ReadWholeFile(File(*id, ".approval")), Approval()); // on disk before it leaves
+    clock.Set({2026, 12, 7, 9, 30, 25});
+    ASSERT_TRUE(queue.CancelApproval(*id, Approval()));
+    const Journalled pending{{Kind::PendingCancellation, Cancellation("093025", "093025")}};
+    EXPECT_EQ(OnDisk(queue), pending);
+    EXPECT_FALSE(std::filesystem::exists(File(*id, ".approval")));
+
+    // Not sent: it waits for the next try, and is the only one on its way.
+    ASSERT_TRUE(queue.Next());
+    EXPECT_FALSE(queue.Next());
+    queue.Finish(false);
+    EXPECT_EQ(SettledAndRetry(queue), std::pair(false, true));
+    EXPECT_EQ(OnDisk(queue), pending);
+    ASSERT_TRUE(queue.Next());
+    queue.Finish(true);
+    EXPECT_TRUE(OnDisk(queue).empty());
+    EXPECT_FALSE(queue.Next());
+    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, false));
+}
+
+TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApprovals) {
+    CancellationQueue queue(counter, remover);
+    auto cancelled = queue.journal().RecordApproval(Approval());
+    auto answered = queue.journal().RecordApproval(Approval());
+    auto open = queue.journal().RecordApproval(Approval());
+    ASSERT_TRUE(queue.journal().RecordCancellation(*cancelled, "cancel"));
+    ASSERT_TRUE(queue.journal().ClearApproval(*answered)); // the removal was refused: a mark instead
+    ASSERT_TRUE(std::filesystem::exists(File(*cancelled, ".approval")) &&
+                std::filesystem::exists(File(*answered, ".approval")));
+    auto entries = queue.journal().Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].id + entries[1].id + entries[2].id, *cancelled + *answered + *open); // oldest first
+    EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::PendingCancellation, "cancel"},
+                                         {Kind::AnsweredApproval, ""},
+                                         {Kind::OpenApproval, Approval()}}));
+
+    // Hours later the open one is cancelled at the approval's own moment, where the server looks for it,
+    // and the answered one is tidied away once the disk lets it.
+    removable = true;
+    clock.Set({2026, 12, 7, 14, 0, 0});
+    CancellationQueue next(counter, remover);
+    next.Start();
+    EXPECT_FALSE(next.Settled());
+    EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, "cancel"},
+                                        {Kind::PendingCancellation, Cancellation("140000", "093015")}}));
+}
+
+TEST_F(JournalTest, AnsweredApprovalTheDiskCannotRecordIsKeptInMemory) {
+    CancellationQueue queue(counter, remover);
+    auto id = queue.journal().RecordApproval(Approval());
+    std::filesystem::create_directories(File(*id, ".answered.new")); // the mark cannot be written either
+    EXPECT_FALSE(queue.journal().ClearApproval(*id));
+    EXPECT_TRUE(queue.SettleApproval(*id));
+    EXPECT_FALSE(queue.SettleApproval(*id)); // the merchant hears of it once a run
+    queue.Start();
+    EXPECT_FALSE(queue.Next());
+    EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::OpenApproval, Approval()}}));
+    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, true));
+
+    std::filesystem::remove(File(*id, ".answered.new"));
+    queue.RetryRecords();
+    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, false));
+    EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::AnsweredApproval, ""}}));
+}

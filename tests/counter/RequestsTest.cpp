@@ -1,0 +1,135 @@
+#include "counter/CounterFixture.h"
+
+using namespace dovra;
+
+namespace {
+
+class RequestsTest : public CounterTest {
+protected:
+    // The card as the reader's lookup leaves it, with the second of two items chosen.
+    Entry LookedUp() {
+        counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
+                               CardAnswer("00", {Speech, Art}));
+        Entry entry = Paying(Entry::Kind::Approval, 2);
+        entry.careName = Cp949("미술치료");
+        entry.teacherName = Cp949("이선생");
+        entry.amount = "45,000";
+        entry.reason = 0;
+        return entry;
+    }
+};
+
+} // namespace
+
+TEST_F(RequestsTest, LoginSendsTheBusinessNumberAndTheTracedMoment) {
+    // Header (the business number as MerchantNo at 37), then AuthNo at 52.
+    EXPECT_EQ(counter.LoginRequest("1208147521", "abc"), std::string("0100030120261207093015") +
+                                                             "093015052301" + "30" + "1208147521     " +
+                                                             "abc" + std::string(146, ' '));
+    // Before the first login the merchant number is unknown and the trace number is the time alone.
+    Set("ComInfo", "Number", "");
+    EXPECT_EQ(counter.LoginRequest("1208147521", "2580").substr(22, 12), "000000093015");
+}
+
+TEST_F(RequestsTest, LookupsTakeTheirMerchantAndIssueCodeFromTheirOwnSettings) {
+    EXPECT_EQ(counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678"), Lookup().Text());
+    Telegram manual = Lookup();
+    manual.issueCode = "KVRB";
+    manual.trace = "093015887766";
+    manual.merchant = "000099887766";
+    manual.mode = "2";
+    EXPECT_EQ(counter.CardLookupRequest(LookupSource::ManualEntry, "9410000012345678"), manual.Text());
+}
+
+TEST_F(RequestsTest, TransactionsCarryTheChosenItemAndTheEntryAsTyped) {
+    const Entry approval = LookedUp();
+    Entry ownWords = approval;
+    ownWords.amount = "1,200,000";
+    ownWords.reason = OwnWordsReason;
+    ownWords.ownWords = Cp949("  보호자 요청  ");
+    Entry cancellation = approval;
+    cancellation.kind = Entry::Kind::Cancellation;
+    cancellation.reason = -1;
+    cancellation.orgApprovalNo = " 12345678\t ";
+    cancellation.orgAuthDate = "20240105 ";
+    Entry balance = approval;
+    balance.kind = Entry::Kind::BalanceInquiry;
+    balance.careItem = 1;
+    balance.reason = -1;
+    const std::pair<Entry, Telegram> cases[] = {
+        // The listed reason is longer than its field: cut at 32 bytes, the split syllable a blank.
+        {approval, {.message = "1 : 월 잔액사용 후, 나머지 본인 "}},
+        {ownWords, {.amount = "0001200000", .message = "보호자 요청"}},
+        {cancellation, {.msgType = "0600", .orgDate = "20240105", .orgNo = "12345678\t", .cancelType = "7"}},
+        {balance, {.msgType = "0700", .careCode = "01S", .teacherCode = "T000000001"}},
+    };
+    for (const auto& [entry, expected] : cases) {
+        EXPECT_EQ(counter.TransactionRequest(entry), expected.Text()) << expected.msgType;
+    }
+}
+
+TEST_F(RequestsTest, AutomaticCancellationReversesTheApprovalAsSent) {
+    std::string approval = counter.TransactionRequest(LookedUp());
+    // A time-out just past midnight is dated then; an approval a crash left open keeps its own moment.
+    Telegram expected{
+        .msgType = "0600", .sendDate = "20261208", .sendTime = "000005", .trace = "000005052301"};
+    expected.transDate = "20261208";
+    expected.transTime = "000005";
+    expected.cancelType = "2";
+    expected.teacherCode = "";
+    expected.message = "1 : 월 잔액사용 후, 나머지 본인";
+    clock.Set({2026, 12, 8, 0, 0, 5});
+    std::string now = counter.AutomaticCancellation(approval, CancellationMoment::Now);
+    EXPECT_EQ(now, expected.Text());
+    EXPECT_EQ(now.substr(190, 14), "2" + std::string(9, ' ') + "02S "); // CancelType at 191, CareCode at 201
+    expected.sendTime = "140000";
+    expected.trace = "140000052301";
+    expected.transDate = "20261207";
+    expected.transTime = "093015";
+    clock.Set({2026, 12, 8, 14, 0, 0});
+    EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::OfApproval), expected.Text());
+}
+
+TEST_F(RequestsTest, PayChecksAskInTheirOrder) {
+    Set("ComInfo", "Number", "");
+    Set("PellumInfo", "dovra_Port", "");
+    Entry entry = Paying(Entry::Kind::Approval);
+    entry.card = "94100000123456" + Cp949("가"); // fifteen characters in sixteen bytes
+    entry.reason = OwnWordsReason;
+    entry.ownWords = " ";
+    counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678");
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::SameSecond);
+    clock.Set({2026, 12, 7, 9, 30, 16});
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::EnterCardNumber);
+    entry.card = "9410000012345678";
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::EnterReason);
+    entry.ownWords = "";
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::EnterReason);
+    entry.kind = Entry::Kind::Cancellation;
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::CheckServerSettings);
+    entry.kind = Entry::Kind::Approval;
+    entry.ownWords = "  ";
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::CheckServerSettings);
+    Set("PellumInfo", "dovra_Port", "15024");
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::None);
+    // With a merchant number, a second request in the same second has a trace number of its own.
+    Set("ComInfo", "Number", "000071052301");
+    counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678");
+    EXPECT_EQ(counter.CheckPay(entry), PayRefusal::None);
+}
+
+TEST_F(RequestsTest, ApprovalServerNeedsAHostAndAWholePort) {
+    const std::pair<const char*, int> ports[] = {
+        {"+15024", 15024}, {"015024", 15024}, {"65535", 65535}, {"65536", 0},
+        {"15o24", 0},      {"-1", 0},         {"0", 0},         {"", 0}};
+    for (const auto& [port, expected] : ports) {
+        Set("PellumInfo", "dovra_Port", port);
+        auto server = counter.settings().ApprovalServer();
+        EXPECT_EQ(server ? server->host + ":" + std::to_string(server->port) : "",
+                  expected ? "127.0.0.1:" + std::to_string(expected) : "")
+            << port;
+    }
+    Set("PellumInfo", "dovra_Port", "15024");
+    Set("PellumInfo", "dovra_Ip", "");
+    EXPECT_FALSE(counter.settings().ApprovalServer());
+}
