@@ -2,18 +2,13 @@
 
 #include "foundations/Clock.h"
 #include "server/ApprovalServer.h"
-#include "server/DemoData.h"
-#include "server/Ledger.h"
-#include "server/Teller.h"
 #include "support/TempFolder.h"
 #include "tools/load/Terminal.h"
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
 #include <QThread>
 
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,43 +17,54 @@
 namespace dovra::testing {
 
 inline constexpr const char* DemoMerchant = "000071052301";
-inline constexpr const char* Haneul = "9410000012345678"; // 220,000 S and 100,000 A a month
-inline constexpr const char* Bada = "9410000087654321";
-inline constexpr const char* Stolen = "9410000000000020";
-inline constexpr const char* Expired = "9410000000000030";
+inline constexpr const char* Haneul = "9410000012345678";  // 220,000 S and 100,000 A a month
+inline constexpr const char* Bada = "9410000087654321";    // 180,000 S and 80,000 A
 inline constexpr const char* Chorong = "9410000000000088"; // 190,000 of 200,000 used
 
-// Bytes [position, position + width) of a decrypted answer, positions 1-based as documented.
+// Bytes [position, position + width) of an answer, positions 1-based as documented.
 inline std::string At(const std::string& answer, int position, int width) {
     return answer.substr(static_cast<size_t>(position - 1), static_cast<size_t>(width));
 }
 
-// A well-formed request of the counter; each call gets its own trace number, so no two are repeats.
-RequestFields CounterRequest(const std::string& msgType, const std::string& card = Haneul);
-// The demo merchant's login, as the counter sends it.
-RequestFields LoginRequest(const std::string& authNo = "2580");
-
+// A well-formed request of the counter at 09:30:15 on 7 December 2026 (the time is the one given), with a
+// trace number of its own so that no two are repeats.
+RequestFields CounterRequest(const std::string& msgType, const std::string& card = Haneul,
+                             const std::string& care = "", const std::string& amount = "0",
+                             const std::string& time = "093015");
+RequestFields AutoCancel(const char* card, const char* care, const char* amount, const char* time = "093015");
+RequestFields LoginRequest(const std::string& authNo = "2580"); // the demo merchant's
+std::string Telegram(const RequestFields& fields);              // by MsgType, the login's or 450 bytes
 // What a decrypted request looks like to the server: the framed telegram, the library's NUL, spaces.
 std::string AsDecrypted(const std::string& telegram);
 
+std::int64_t Count(Ledger& ledger, const std::string& sql);
 // The disagreements between budgets and ledger, in words; empty when the ledger is sound.
 std::vector<std::string> LedgerProblems(Ledger& ledger);
-
-// The cipher library as built, loaded once for the whole test process.
 const CipherLibrary& LoadedCipher();
-
-// Makes sure a QCoreApplication exists for sockets, threads and processes.
 void EnsureQtApplication();
 
-// A fresh ledger with the demo data, decided on directly, at 09:30:15 on 7 December 2026.
+// A fresh demo ledger decided on directly, with the demo merchant logged in from 127.0.0.1. The server's
+// clock is `clock`; the times given to the helpers are the terminal's.
 class DemoLedgerTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    // Decides one request from the peer in a transaction of its own, as a batch of one. The demo
-    // merchant is logged in from 127.0.0.1 before each test.
+    // One request from `peer` in a transaction of its own, as a batch of one.
     Outcome Ask(const RequestFields& fields, Port port = Port::Approval);
-    Budget BudgetNow(const std::string& card, char programme) {
-        return ledger.BudgetOf(card, programme, "202612");
+    Outcome Approve(const char* card, const char* care, const char* amount, const char* time = "093015") {
+        return Ask(CounterRequest("0500", card, care, amount, time));
+    }
+    Outcome CancelByNumber(const std::string& number, const std::string& date = "20261207") {
+        RequestFields f = CounterRequest("0600");
+        f.OrgApprovalNo = number;
+        f.OrgAuthDate = date;
+        f.TransDate = FormatDate(clock.Now()); // the terminal's calendar agrees with the server's
+        return Ask(f);
+    }
+    LedgerEntry Entry(const Outcome& approval) {
+        return ledger.ApprovalByNumber(DemoMerchant, At(approval.answer, 136, 12), "20261207").value();
+    }
+    std::int64_t Used(const std::string& card, char programme = 'S') {
+        return ledger.BudgetOf(card, programme, "202612").used;
     }
 
     TempFolder temp;
@@ -69,26 +75,31 @@ protected:
     std::string peer = "127.0.0.1";
 };
 
-// A real ApprovalServer on loopback in a thread of its own, on a demo ledger in a temp folder. Its
-// clock keeps the real time of day on 7 December 2026, the date the tests' counters stamp.
+// A real ApprovalServer on loopback in a thread of its own, on a demo ledger, with the demo merchant
+// logged in from 127.0.0.1. Its clock stands at the moment CounterRequest stamps.
 class ServerThread {
 public:
     explicit ServerThread(const std::filesystem::path& ledgerFile, ServerSettings settings = {});
-    ~ServerThread();
+    ~ServerThread() {
+        thread_->quit();
+        thread_->wait();
+    }
 
-    TerminalTarget Target(Port port = Port::Approval, int timeoutMs = 10000,
-                          QHostAddress from = QHostAddress::LocalHost) const;
-    // Logs the demo merchant in from the address; true when answered "00".
-    bool LogIn(QHostAddress from = QHostAddress::LocalHost) const;
-    const CipherLibrary& cipher() const { return LoadedCipher(); }
-    std::vector<std::string> LogLines() const;
+    TerminalTarget Target(Port port = Port::Approval, QHostAddress from = QHostAddress::LocalHost) const {
+        return {QHostAddress::LocalHost, ports_[port == Port::Approval ? 0 : 1], 10000, std::move(from)};
+    }
+    TerminalAnswer Send(const RequestFields& fields, Port port = Port::Approval,
+                        QHostAddress from = QHostAddress::LocalHost) const {
+        return TerminalExchange(LoadedCipher(), Target(port, std::move(from)), Telegram(fields));
+    }
+    int Logged(const std::string& text) const; // lines holding the text
 
 private:
     std::unique_ptr<QThread> thread_;
-    QEventLoop* loop_ = nullptr;
+    bool listening_ = false;
     quint16 ports_[2] = {0, 0};
-    std::shared_ptr<std::vector<std::string>> log_;
-    std::shared_ptr<std::mutex> logMutex_;
+    mutable std::mutex logMutex_;
+    std::vector<std::string> log_;
 };
 
 } // namespace dovra::testing
