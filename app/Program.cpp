@@ -2,19 +2,37 @@
 
 #include "windows/common/Guard.h"
 #include "windows/login/Form3.h"
-#include "windows/lookup/LookupWindows.h"
+#include "windows/lookup/Form2.h"
+#include "windows/lookup/Form6.h"
 #include "windows/main/AutomaticCancellation.h"
 #include "windows/main/Form1.h"
 
 #include <QString>
 #include <QTimer>
 
-#include <memory>
+#include <utility>
 
 namespace dovra {
 
 namespace {
 const QString Started = QStringLiteral("프로그램이 정상적으로 실행되었습니다");
+
+// Modal without a nested event loop: the lookup's socket events and the answer time-out keep arriving
+// through the one loop of the program.
+void OpenLookup(Form1& main, CardLookupWindow* window) {
+    QObject::connect(window, &CardLookupWindow::Stepped, &main, &Form1::TakeLookup);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+}
+} // namespace
+
+void AttachLookupWindows(Form1& main, const Services& services) {
+    QObject::connect(&main, &Form1::CardReaderRequested, &main, [&main, &services](Entry::Kind kind) {
+        OpenLookup(main, new Form6(services, kind, &main));
+    });
+    QObject::connect(&main, &Form1::ManualEntryRequested, &main, [&main, &services](Entry::Kind kind) {
+        OpenLookup(main, new Form2(services, kind, &main));
+    });
 }
 
 // The automatic cancellations live as long as the program, so a logout does not stop them. An earlier
@@ -48,7 +66,7 @@ void Program::OpenMainWindow() {
     }
     // The main window reads the merchant's name only now, after the login has saved it.
     main_ = new Form1(services_, cancellations_);
-    main_->lstResult->addItem(Started);
+    main_->AddResultLine(Started);
     AttachLookupWindows(*main_, services_);
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
     connect(main_, &Form1::Closed, this, &Program::EndWhenSettled);
@@ -64,27 +82,19 @@ void Program::RecoverFromFault() {
 void Program::EndWhenSettled() {
     // A cancellation started by closing the window during an approval goes out before the program
     // ends, rather than at the next start; an unreachable server does not hold the program for long.
-    constexpr int PollMs = 100;
     constexpr int GraceMs = 5000;
-    if (!cancellationsStarted_) {
-        emit Ended(); // nothing is on its way: an earlier run's cancellations wait for the next login
-        return;
-    }
-    auto* poll = new QTimer(this);
-    auto waited = std::make_shared<int>(0);
-    connect(poll, &QTimer::timeout, this, [this, poll, waited] {
-        *waited += PollMs;
-        if (cancellations_->Settled() || *waited >= GraceMs) {
-            poll->deleteLater();
-            emit Ended();
-        }
-    });
-    if (cancellations_->Settled()) {
-        poll->deleteLater();
+    // Nothing is on its way before the first login: an earlier run's cancellations wait for the next.
+    if (!cancellationsStarted_ || cancellations_->Settled()) {
         emit Ended();
         return;
     }
-    poll->start(PollMs);
+    auto end = [this] {
+        if (!std::exchange(ended_, true)) {
+            emit Ended();
+        }
+    };
+    connect(cancellations_, &AutomaticCancellation::AllSent, this, end);
+    QTimer::singleShot(GraceMs, this, end);
 }
 
 std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder) {

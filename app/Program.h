@@ -36,9 +36,14 @@ private:
     const Services& services_;
     AutomaticCancellation* cancellations_;
     bool cancellationsStarted_ = false;
+    bool ended_ = false;
     QPointer<Form3> login_;
     QPointer<Form1> main_;
 };
+
+// Opens the card-reader and manual entry windows from the main window's lookup buttons, and hands
+// their outcome to it.
+void AttachLookupWindows(Form1& main, const Services& services);
 
 // Where the program looks for the cipher library: beside itself, then in the build's lib folder.
 std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder);

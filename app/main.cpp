@@ -52,15 +52,15 @@ int main(int argc, char* argv[]) {
     QtTrayBackend tray;
     DesktopPortalLauncher portal;
     SystemClock clock;
-    SharedTelegrams telegrams;
+    Counter counter(clock, paths);
     Services services{messages,
                       tray,
                       portal,
                       clock,
                       cipher,
                       paths,
-                      telegrams,
-                      ServerAddress{QStringLiteral(DOVRA_LOOKUP_HOST), DOVRA_LOOKUP_PORT},
+                      counter,
+                      ServerAddress{DOVRA_LOOKUP_HOST, DOVRA_LOOKUP_PORT},
                       [] { return PrinterCanvas::OnDefaultPrinter(); }};
 
     Program program(services);

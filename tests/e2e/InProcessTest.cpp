@@ -33,25 +33,28 @@ protected:
 
     // The card read as a reader types it; returns when the answer has closed the window.
     void ReadCard(const char* card) {
-        QTest::mouseClick(main->Command1, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(main, "Command1"), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([] { return Shown<Form6>() != nullptr; }, 5000));
         QPointer<Form6> reader = Shown<Form6>();
-        QTest::keyClicks(reader->Text1, QString(card) + "=2812");
-        QTest::keyClick(reader->Text1, Qt::Key_Return);
+        QTest::keyClicks(Find<QLineEdit>(reader, "Text1"), QString(card) + "=2812");
+        QTest::keyClick(Find<QLineEdit>(reader, "Text1"), Qt::Key_Return);
         ASSERT_TRUE(QTest::qWaitFor([&] { return reader.isNull(); }, 5000));
     }
 
     // Pays and answers the receipt question with "아니요"; returns the result lines.
     QStringList Pay() {
         clock.Set({2026, 12, 7, 9, 30, ++second});
-        QTest::mouseClick(main->Command4, Qt::LeftButton);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return main->Command4->isEnabled() || Shown<Form5>(); }, 5000));
+        QTest::mouseClick(Find<QPushButton>(main, "Command4"), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return Find<QPushButton>(main, "Command4")->isEnabled() || Shown<Form5>(); }, 5000));
         if (Form5* receipt = Shown<Form5>()) {
+            approvalNo = receipt->Text4->text().toStdString();
+            approvedOn = receipt->Text3->text().left(8).toStdString();
             QTest::mouseClick(receipt->Command2, Qt::LeftButton);
         }
         QStringList lines;
-        for (int i = 0; i < main->lstResult->count(); ++i) {
-            lines << main->lstResult->item(i)->text();
+        for (int i = 0; i < Find<QListWidget>(main, "lstResult")->count(); ++i) {
+            lines << Find<QListWidget>(main, "lstResult")->item(i)->text();
         }
         return lines;
     }
@@ -66,6 +69,8 @@ protected:
     std::unique_ptr<Ledger> reader;
     QPointer<Form1> main;
     int second = 15;
+    // Of the last receipt.
+    std::string approvalNo, approvedOn;
 };
 
 } // namespace
@@ -78,15 +83,13 @@ TEST_F(InProcessTest, ApproveCancelAskAndBeRefusedWithTheLedgerAgreeing) {
     QTest::mouseClick(program.loginWindow()->btnLogin, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
     main = program.mainWindow();
-    EXPECT_EQ(main->Text1->text().trimmed(), "새싹아동발달센터");
+    EXPECT_EQ(Find<QLineEdit>(main, "Text1")->text().trimmed(), "새싹아동발달센터");
 
     ReadCard(dovra::testing::Haneul);
-    ASSERT_EQ(main->cmbCare1->currentText(), "언어치료");
-    EXPECT_EQ(main->txtCare_Amount1->text(), "40,000");
+    ASSERT_EQ(Find<QComboBox>(main, "cmbCare1")->currentText(), "언어치료");
+    EXPECT_EQ(Find<QLineEdit>(main, "txtCare_Amount1")->text(), "40,000");
     QStringList approved = Pay();
     ASSERT_EQ(approved.value(0), "승인요청이 정상처리 되었습니다");
-    std::string approvalNo = services.telegrams.responseFields.ApprovalNo;
-    std::string approvedOn = services.telegrams.responseFields.TransDate;
     std::string month = approvedOn.substr(0, 6);
     auto approval = LedgerNow().ApprovalByNumber(dovra::testing::DemoMerchant, approvalNo, approvedOn);
     ASSERT_TRUE(approval);
@@ -95,22 +98,22 @@ TEST_F(InProcessTest, ApproveCancelAskAndBeRefusedWithTheLedgerAgreeing) {
     EXPECT_EQ(LedgerNow().BudgetOf(dovra::testing::Haneul, 'S', month).remaining, 180000);
     EXPECT_EQ(approved.value(6), "월잔여금액 : 180,000");
 
-    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option2"), Qt::LeftButton);
     ReadCard(dovra::testing::Haneul);
-    main->txtOrg_approval_no->setText(QString::fromStdString(approvalNo));
-    main->txtOrg_auth_date->setText(QString::fromStdString(approvedOn));
+    Find<QLineEdit>(main, "txtOrg_approval_no")->setText(QString::fromStdString(approvalNo));
+    Find<QLineEdit>(main, "txtOrg_auth_date")->setText(QString::fromStdString(approvedOn));
     EXPECT_EQ(Pay().value(0), "취소요청이 정상처리 되었습니다");
     EXPECT_TRUE(LedgerNow().IsCancelled(approval->id));
     EXPECT_EQ(LedgerNow().BudgetOf(dovra::testing::Haneul, 'S', month).remaining, 220000);
 
-    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option3"), Qt::LeftButton);
     ReadCard(dovra::testing::Haneul);
     QStringList balance = Pay();
     EXPECT_EQ(balance.value(0), "잔액조회가 정상처리 되었습니다");
     EXPECT_EQ(balance.value(4), "치료지원 월잔여금액 : 220,000");
     EXPECT_EQ(balance.value(6), "방과후 월잔여금액 :  100,000");
 
-    QTest::mouseClick(main->Option1, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option1"), Qt::LeftButton);
     ReadCard(dovra::testing::Chorong);
     QStringList refused = Pay();
     EXPECT_EQ(refused.value(0), "승인요청이 거절 되었습니다.");

@@ -36,6 +36,15 @@ protected:
         return dovra::ReadIni(section, key, paths().DovraSetting());
     }
 
+    // A control of a window by its name.
+    template <class Control = QWidget> static Control* Find(const QObject* window, const char* name) {
+        auto* control = window->findChild<Control*>(name);
+        if (control == nullptr) {
+            throw std::runtime_error(std::string("no control named ") + name);
+        }
+        return control;
+    }
+
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
 
     // A header as the server echoes it, with the given message type and code.
@@ -50,9 +59,8 @@ protected:
     RecordingMessageBoxes messages;
     RecordingTray tray;
     RecordingPortal portal;
-    dovra::SharedTelegrams telegrams;
-    dovra::Services services{messages,  tray,   portal,
-                             clock,     cipher, dovra::SettingsPaths{temp.path() / "Tarnwick"},
-                             telegrams, {},     {}};
+    dovra::Counter counter{clock, dovra::SettingsPaths{temp.path() / "Tarnwick"}};
+    dovra::Services services{messages, tray, portal, clock, cipher, counter.settings().paths(),
+                             counter,  {},   {}};
     std::unique_ptr<ScriptedPeer> peer;
 };

@@ -53,24 +53,24 @@ protected:
 
 TEST_F(AutomaticCancellationTest, TimedOutApprovalIsJournalledThenSentAndForgotten) {
     AutomaticCancellation cancellation(services);
-    auto id = cancellation.journal().RecordApproval(Approval());
+    auto id = cancellation.queue().journal().RecordApproval(Approval());
     ASSERT_TRUE(id);
     clock.Set({2026, 12, 7, 9, 30, 25});
     ASSERT_TRUE(cancellation.CancelApproval(*id, Approval()));
-    auto entries = cancellation.journal().Entries();
+    auto entries = cancellation.queue().journal().Entries();
     ASSERT_EQ(entries.size(), 1u); // on disk before it leaves
     EXPECT_EQ(entries[0].kind, CancellationJournal::Kind::PendingCancellation);
 
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0], ExpectedCancellation());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.queue().journal().Entries().empty(); }, 2000));
     EXPECT_NE(DayLog().find("[ Send 09:30:25 ] " + ExpectedCancellation()), std::string::npos);
 }
 
 TEST_F(AutomaticCancellationTest, ApprovalLeftOpenByAnEarlierRunIsCancelledAtStart) {
     {
         AutomaticCancellation earlier(services);
-        ASSERT_TRUE(earlier.journal().RecordApproval(Approval()));
+        ASSERT_TRUE(earlier.queue().journal().RecordApproval(Approval()));
     }
     // Hours later, the cancellation keeps the approval's own moment, where the server looks for it.
     clock.Set({2026, 12, 7, 14, 0, 0});
@@ -80,7 +80,7 @@ TEST_F(AutomaticCancellationTest, ApprovalLeftOpenByAnEarlierRunIsCancelledAtSta
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0], ExpectedCancellation("140000", "093015"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.Settled(); }, 2000));
-    EXPECT_TRUE(cancellation.journal().Entries().empty());
+    EXPECT_TRUE(cancellation.queue().journal().Entries().empty());
 }
 
 TEST_F(AutomaticCancellationTest, FailedSendIsRetriedWithTheSameTelegram) {
@@ -88,17 +88,17 @@ TEST_F(AutomaticCancellationTest, FailedSendIsRetriedWithTheSameTelegram) {
     WriteIni("PellumInfo", "dovra_Port", "1", paths().DovraSetting()); // nothing listens there
     AutomaticCancellation cancellation(services);
     cancellation.retryTimer->setInterval(50);
-    auto id = cancellation.journal().RecordApproval(Approval());
+    auto id = cancellation.queue().journal().RecordApproval(Approval());
     clock.Set({2026, 12, 7, 9, 30, 25});
     ASSERT_TRUE(cancellation.CancelApproval(*id, Approval()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.retryTimer->isActive(); }, 2000));
-    EXPECT_EQ(cancellation.journal().Entries().size(), 1u);
+    EXPECT_EQ(cancellation.queue().journal().Entries().size(), 1u);
 
     clock.Set({2026, 12, 7, 9, 31, 0}); // later tries keep the moment of the time-out
     WriteIni("PellumInfo", "dovra_Port", std::to_string(live), paths().DovraSetting());
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0], ExpectedCancellation());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.journal().Entries().empty(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.queue().journal().Entries().empty(); }, 2000));
     QTest::qWait(120);
     EXPECT_EQ(peer->requests.size(), 1u);
 }
@@ -113,10 +113,10 @@ TEST_F(AutomaticCancellationTest, AnAnsweredApprovalIsNeverCancelledWhateverTheD
         run.retryTimer->setInterval(20);
         Form1 main(services, &run);
         // The entry stays, but a mark beside it records the answer.
-        auto marked = run.journal().RecordApproval(Approval());
+        auto marked = run.queue().journal().RecordApproval(Approval());
         run.SettleApproval(*marked);
         // Neither removed nor marked: the outcome is kept in memory and written again at each retry.
-        auto unmarked = run.journal().RecordApproval(Approval());
+        auto unmarked = run.queue().journal().RecordApproval(Approval());
         auto blocker = paths().root / "Journal" / (*unmarked + ".answered.new");
         std::filesystem::create_directories(blocker);
         run.SettleApproval(*unmarked);
@@ -126,7 +126,7 @@ TEST_F(AutomaticCancellationTest, AnAnsweredApprovalIsNeverCancelledWhateverTheD
         std::filesystem::remove(blocker);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                auto entries = run.journal().Entries();
+                auto entries = run.queue().journal().Entries();
                 return std::all_of(entries.begin(), entries.end(), [](const CancellationJournal::Entry& e) {
                     return e.kind == CancellationJournal::Kind::AnsweredApproval;
                 });
@@ -143,5 +143,5 @@ TEST_F(AutomaticCancellationTest, AnAnsweredApprovalIsNeverCancelledWhateverTheD
     next.Start();
     QTest::qWait(100);
     EXPECT_TRUE(peer->requests.empty());
-    EXPECT_TRUE(next.journal().Entries().empty());
+    EXPECT_TRUE(next.queue().journal().Entries().empty());
 }

@@ -21,7 +21,7 @@ protected:
 
     // Types the business number and authentication number and presses the button.
     void LogIn(const QString& authNo = "2580") {
-        QTest::keyClicks(form->Text1, "1208147521");
+        QTest::keyClicks(Find<QLineEdit>(form, "Text1"), "1208147521");
         QTest::keyClicks(form->Text4, authNo);
         QTest::mouseClick(form->btnLogin, Qt::LeftButton);
     }
@@ -163,13 +163,13 @@ TEST_F(LoginTest, UnusableServerSettingsSendNothing) {
 
 TEST_F(LoginTest, ControlsKeepTheirNamesLimitsAndPlaces) {
     EXPECT_EQ(form->size(), QSize(750, 700));
-    EXPECT_EQ(form->Text1->maxLength(), 10);
+    EXPECT_EQ(Find<QLineEdit>(form, "Text1")->maxLength(), 10);
     EXPECT_EQ(form->Text4->echoMode(), QLineEdit::Password);
     EXPECT_EQ(form->Text2->text(), "Version: 44");
     EXPECT_EQ(form->btnLogin->text(), "로그인");
     EXPECT_EQ(form->btnLogin->geometry(), QRect(496, 264, 78, 78));
     EXPECT_EQ(form->findChild<QLineEdit*>("Text4"), form->Text4);
-    EXPECT_EQ(form->Text1->nextInFocusChain(), form->Text4);
+    EXPECT_EQ(Find<QLineEdit>(form, "Text1")->nextInFocusChain(), form->Text4);
     // Message boxes take the windows' face from the application; a Korean system may name it in Korean.
     QString face = QFontInfo(QApplication::font()).family();
     EXPECT_TRUE(face == "NanumBarunGothic" || face == "나눔바른고딕") << face.toStdString();

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/Program.h"
 #include "support/WindowFixture.h"
-#include "windows/lookup/LookupWindows.h"
 #include "windows/main/Form1.h"
 
 #include <QPointer>
@@ -21,12 +21,41 @@ inline std::string Fit(const std::string& utf8, int width) {
     return dovra::PadField(dovra::Utf8ToCp949(utf8), false, width);
 }
 
-// The main window with a lookup window opened from its button, and answers put together by hand,
-// position by position, so the windows' reading is checked apart from the layout tables.
+// A card lookup answer put together by hand, position by position, so the reading is checked apart
+// from the layout tables: header, 399 body bytes, Reserved2, nine 58-byte blocks (the ones not given
+// blank).
+inline std::string CardAnswer(const std::string& number, const char* code, std::vector<CareBlock> blocks,
+                              const char* message = "") {
+    std::string body(399, ' ');
+    body.replace(130, 9, "001250000");              // MonthRemain at 182
+    body.replace(172, 10, Fit("김하늘", 10));       // StudentName at 224
+    body.replace(182, 40, Fit("한빛초등학교", 40)); // SchoolName at 234
+    body.replace(222, 32, Fit(message, 32));        // MessageText at 274
+    std::string telegram =
+        std::string("0200030120261207093015093015052301") + code + Fit(number, 15) + body + "  ";
+    blocks.resize(9);
+    for (const CareBlock& b : blocks) {
+        telegram += Fit(b.code, 3) + Fit(b.remain, 9) + Fit(b.amount, 6) + Fit(b.name, 20) +
+                    Fit(b.teacherCode, 10) + Fit(b.teacher, 10);
+    }
+    return telegram;
+}
+
+// The main window as the card reader's lookup of card 9410000012345678 with these blocks leaves it.
+inline void LookUp(dovra::Form1& main, dovra::Counter& counter, std::vector<CareBlock> blocks,
+                   dovra::Entry::Kind kind = dovra::Entry::Kind::Approval) {
+    using dovra::LookupStep;
+    main.TakeLookup({LookupStep::Kind::CardSent, {"9410", "0000", "1234", "5678"}, {}});
+    std::string decrypted = "0974" + CardAnswer("000071052301", "00", std::move(blocks));
+    main.TakeLookup({LookupStep::Kind::Answered,
+                     {},
+                     counter.ReadCardAnswer(dovra::LookupSource::CardReader, kind, decrypted)});
+}
+
+// The main window with a lookup window opened from its button.
 template <class Window> class LookupFixture : public WindowFixture {
 protected:
-    LookupFixture(std::string number, QPushButton* dovra::Form1::*button)
-        : number_(number), button_(button) {}
+    LookupFixture(std::string number, const char* button) : number_(number), button_(button) {}
 
     void SetUp() override {
         dovra::WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
@@ -38,7 +67,7 @@ protected:
     }
     void TearDown() override { delete main.data(); }
     void Reopen() {
-        QTest::mouseClick((*main).*button_, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(main, button_), Qt::LeftButton);
         window = main->template findChild<Window*>();
         ASSERT_TRUE(window && window->isModal());
     }
@@ -46,20 +75,8 @@ protected:
         return QTest::qWaitFor([&] { return window.isNull(); }, 5000);
     }
 
-    // Header, 399 body bytes, Reserved2, nine 58-byte blocks (the ones not given blank).
     std::string Answer(const char* code, std::vector<CareBlock> blocks = {}, const char* message = "") const {
-        std::string body(399, ' ');
-        body.replace(130, 9, "001250000");              // MonthRemain at 182
-        body.replace(172, 10, Fit("김하늘", 10));       // StudentName at 224
-        body.replace(182, 40, Fit("한빛초등학교", 40)); // SchoolName at 234
-        body.replace(222, 32, Fit(message, 32));        // MessageText at 274
-        std::string telegram = Header("0200", code, number_) + body + "  ";
-        blocks.resize(9);
-        for (const CareBlock& b : blocks) {
-            telegram += Fit(b.code, 3) + Fit(b.remain, 9) + Fit(b.amount, 6) + Fit(b.name, 20) +
-                        Fit(b.teacherCode, 10) + Fit(b.teacher, 10);
-        }
-        return telegram;
+        return CardAnswer(number_, code, std::move(blocks), message);
     }
 
     // The "0200" sent at the fixture's 09:30:15, length prefix first: header, then date and time, kind
@@ -84,5 +101,5 @@ protected:
 
 private:
     std::string number_;
-    QPushButton* dovra::Form1::*button_;
+    const char* button_;
 };

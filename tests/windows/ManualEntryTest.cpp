@@ -9,14 +9,14 @@ namespace {
 // The manual lookup knows the merchant by the number in Pellum7.ini, not the one the login saved.
 class ManualEntryTest : public LookupFixture<Form2> {
 protected:
-    ManualEntryTest() : LookupFixture("000099887766", &Form1::Command2) {}
+    ManualEntryTest() : LookupFixture("000099887766", "Command2") {}
 
     void Type(const QString& last = "4321") {
-        QTest::keyClicks(window->Card1, "9410");
-        QTest::keyClicks(window->Card2, "0000");
-        QTest::keyClicks(window->Card3, "8765");
-        QTest::keyClicks(window->Card4, last);
-        QTest::mouseClick(window->btnOk, Qt::LeftButton);
+        QTest::keyClicks(Find<QLineEdit>(window, "Card1"), "9410");
+        QTest::keyClicks(Find<QLineEdit>(window, "Card2"), "0000");
+        QTest::keyClicks(Find<QLineEdit>(window, "Card3"), "8765");
+        QTest::keyClicks(Find<QLineEdit>(window, "Card4"), last);
+        QTest::mouseClick(Find<QPushButton>(window, "btnOk"), Qt::LeftButton);
     }
 };
 
@@ -27,16 +27,18 @@ TEST_F(ManualEntryTest, SendsTheManualLookupAndOffersAllNineItemsAsReceived) {
     Type();
     ASSERT_TRUE(Closed());
     EXPECT_EQ(peer->requests[0], Expected("KVRB", '2', "9410000087654321"));
-    EXPECT_EQ(main->Card3->text(), "8765");
-    EXPECT_EQ(Rows(main->lstResult->model()).mid(3), QStringList({"월잔여금액 : 1,250,000"}));
-    QStringList entries = Rows(main->cmbCare1->model());
+    EXPECT_EQ(Find<QLineEdit>(main, "Card3")->text(), "8765");
+    EXPECT_EQ(Rows(Find<QListWidget>(main, "lstResult")->model()).mid(3),
+              QStringList({"월잔여금액 : 1,250,000"}));
+    QStringList entries = Rows(Find<QComboBox>(main, "cmbCare1")->model());
     ASSERT_EQ(entries.size(), 9);
     EXPECT_EQ(entries[2], "음악줄넘기" + QString(10, ' '));
     EXPECT_EQ(entries[8], QString(20, ' '));
-    EXPECT_EQ(main->cmbCare1->currentIndex(), 0);
-    EXPECT_EQ(main->txtCare_Amount1->text(), "30,000");
-    main->SelectCareEntry(1);
-    EXPECT_EQ(main->txtCare_Amount1->text(), "45,000");
+    EXPECT_EQ(Find<QComboBox>(main, "cmbCare1")->currentIndex(), 0);
+    EXPECT_EQ(Find<QLineEdit>(main, "txtCare_Amount1")->text(), "30,000");
+    Find<QComboBox>(main, "cmbCare1")->setCurrentIndex(1);
+    emit Find<QComboBox>(main, "cmbCare1")->activated(1);
+    EXPECT_EQ(Find<QLineEdit>(main, "txtCare_Amount1")->text(), "45,000");
 }
 
 TEST_F(ManualEntryTest, AShortNumberClosesTheWindowUnsent) {
@@ -48,12 +50,16 @@ TEST_F(ManualEntryTest, AShortNumberClosesTheWindowUnsent) {
 }
 
 TEST_F(ManualEntryTest, BalanceModeEmptiesTheListAndAmountOnly) {
-    main->Option3->setChecked(true);
+    QTest::mouseClick(Find<QPushButton>(window, "btnClose"), Qt::LeftButton);
+    ASSERT_TRUE(Closed());
+    Find<QRadioButton>(main, "Option3")->setChecked(true);
+    Reopen();
     peer->Answer(Answer("00", {Speech, Art}));
     Type();
     ASSERT_TRUE(Closed());
-    EXPECT_EQ(main->cmbCare1->count(), 0);
-    EXPECT_EQ(BackColour(main->cmbCare1), LightGreyColour());
-    EXPECT_EQ(main->txtTeacher1->text() + main->txtCare_Amount1->text(), "박선생    ");
-    EXPECT_TRUE(main->Command3->isEnabled());
+    EXPECT_EQ(Find<QComboBox>(main, "cmbCare1")->count(), 0);
+    EXPECT_EQ(BackColour(Find<QComboBox>(main, "cmbCare1")), LightGreyColour());
+    EXPECT_EQ(Find<QLineEdit>(main, "txtTeacher1")->text() + Find<QLineEdit>(main, "txtCare_Amount1")->text(),
+              "박선생    ");
+    EXPECT_TRUE(Find<QPushButton>(main, "Command3")->isEnabled());
 }

@@ -1,4 +1,4 @@
-#include "support/WindowFixture.h"
+#include "windows/LookupFixture.h"
 #include "windows/main/Form1.h"
 #include "windows/receipt/Form5.h"
 
@@ -57,34 +57,23 @@ protected:
 
     // The main window as a card lookup leaves it: one care item, selected.
     void LookedUp() {
-        main->Card1->setText("9410");
-        main->Card2->setText("0000");
-        main->Card3->setText("1234");
-        main->Card4->setText("5678");
-        main->Care_code[0] = "01S";
-        main->Teacher_code[0] = "T000000001";
-        main->Teacher[0] = Utf8ToCp949("이수진");
-        main->Care_Amount[0] = "040000";
-        main->cmbCare1->setEnabled(true);
-        main->Command3->setEnabled(true);
-        main->AddCareEntry("언어치료", 1);
-        main->SelectCareEntry(0);
+        LookUp(*main, counter, {{"01S", "000150000", "040000", "언어치료", "T000000001", "이수진"}});
     }
 
     void ChooseReason(int index) {
-        if (!main->Combo1->isEnabled()) {
-            QTest::mouseClick(main->Command3, Qt::LeftButton);
+        if (!Find<QComboBox>(main, "Combo1")->isEnabled()) {
+            QTest::mouseClick(Find<QPushButton>(main, "Command3"), Qt::LeftButton);
         }
-        main->Combo1->setCurrentIndex(index);
-        emit main->Combo1->activated(index);
+        Find<QComboBox>(main, "Combo1")->setCurrentIndex(index);
+        emit Find<QComboBox>(main, "Combo1")->activated(index);
     }
 
-    void Pay() { QTest::mouseClick(main->Command4, Qt::LeftButton); }
+    void Pay() { QTest::mouseClick(Find<QPushButton>(main, "Command4"), Qt::LeftButton); }
 
     std::vector<std::string> ResultLines() const {
         std::vector<std::string> lines;
-        for (int i = 0; i < main->lstResult->count(); ++i) {
-            lines.push_back(main->lstResult->item(i)->text().toStdString());
+        for (int i = 0; i < Find<QListWidget>(main, "lstResult")->count(); ++i) {
+            lines.push_back(Find<QListWidget>(main, "lstResult")->item(i)->text().toStdString());
         }
         return lines;
     }
@@ -143,22 +132,22 @@ TEST_F(TransactionTest, EachKindIsSentByteForByte) {
     // The first reason is longer than its field and reaches the server cut to 32 bytes.
     EXPECT_EQ(peer->requests[0], Request("0500", "0000040000", "", "", "0", "T000000001",
                                          "1 : 월 잔액사용 후, 나머지 본인부담 결제"));
-    EXPECT_TRUE(main->timeMain->isActive() || Receipt() != nullptr);
+    EXPECT_TRUE(Find<QTimer>(main, "timeMain")->isActive() || Receipt() != nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
     QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
 
-    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option2"), Qt::LeftButton);
     LookedUp();
-    main->txtOrg_approval_no->setText("12345678");
-    main->txtOrg_auth_date->setText("20240105");
+    Find<QLineEdit>(main, "txtOrg_approval_no")->setText("12345678");
+    Find<QLineEdit>(main, "txtOrg_auth_date")->setText("20240105");
     peer->Answer(Answer{.msgType = "0600", .code = "23"}.Telegram());
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(2));
     EXPECT_EQ(peer->requests[1],
               Request("0600", "0000040000", "20240105", "12345678", "7", "T000000001", ""));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->Command4->isEnabled(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QPushButton>(main, "Command4")->isEnabled(); }, 5000));
 
-    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option3"), Qt::LeftButton);
     LookedUp();
     peer->Answer(Answer{.msgType = "0700"}.Telegram());
     Pay();
@@ -169,23 +158,23 @@ TEST_F(TransactionTest, EachKindIsSentByteForByte) {
 
 TEST_F(TransactionTest, ChecksBeforeConnecting) {
     ChooseReason(7);
-    main->txtreson->setText(" ");
+    Find<QLineEdit>(main, "txtreson")->setText(" ");
     Pay();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "치료금액 변경사유를 입력해주세요");
-    EXPECT_TRUE(main->Command4->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
 
-    main->Card4->setText("567");
-    main->txtreson->setText("  ");
+    Find<QLineEdit>(main, "Card4")->setText("567");
+    Find<QLineEdit>(main, "txtreson")->setText("  ");
     Pay();
     EXPECT_EQ(messages.shown.back().text, "카드번호를 정확히 입력해주세요");
-    EXPECT_TRUE(main->Command4->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
     QTest::qWait(30);
     EXPECT_EQ(peer->connections, 0);
 
     // Two spaces pass and are sent as nothing; without a selection no codes go.
-    main->Card4->setText("5678");
-    main->cmbCare1->setCurrentIndex(-1);
+    Find<QLineEdit>(main, "Card4")->setText("5678");
+    Find<QComboBox>(main, "cmbCare1")->setCurrentIndex(-1);
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(1));
     std::string body = peer->requests[0].substr(4);
@@ -194,7 +183,7 @@ TEST_F(TransactionTest, ChecksBeforeConnecting) {
 }
 
 TEST_F(TransactionTest, UnansweredApprovalIsCancelledOnTheSecondSocket) {
-    main->timeMain->setInterval(20);
+    Find<QTimer>(main, "timeMain")->setInterval(20);
     peer->Answer("", ScriptedPeer::Delivery::Never);
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(2));
@@ -206,21 +195,21 @@ TEST_F(TransactionTest, UnansweredApprovalIsCancelledOnTheSecondSocket) {
     EXPECT_EQ(cancellation.substr(190, 1), "2");
     EXPECT_EQ(cancellation.substr(200, 13), "01S" + std::string(10, ' '));
     EXPECT_EQ(peer->connections, 2);
-    EXPECT_TRUE(main->Command4->isEnabled());
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return AutomaticCancellation(services).journal().Entries().empty(); }, 2000));
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return AutomaticCancellation(services).queue().journal().Entries().empty(); }, 2000));
 }
 
 TEST_F(TransactionTest, UnansweredBalanceInquiryOnlyTells) {
-    main->timeMain->setInterval(20);
-    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    Find<QTimer>(main, "timeMain")->setInterval(20);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option3"), Qt::LeftButton);
     LookedUp();
     peer->Answer("", ScriptedPeer::Delivery::Never);
     Pay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
     QTest::qWait(50);
     EXPECT_EQ(peer->requests.size(), 1u);
-    EXPECT_TRUE(main->Command4->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
 }
 
 TEST_F(TransactionTest, ApprovedApprovalFillsTheReceiptAndThenGoesIdle) {
@@ -242,46 +231,46 @@ TEST_F(TransactionTest, ApprovedApprovalFillsTheReceiptAndThenGoesIdle) {
     EXPECT_EQ(receipt->Text7->text(), "언어치료");
     EXPECT_EQ(receipt->Text8->text(), "이수진");
     // The entry shows the transaction until the receipt question is answered.
-    EXPECT_EQ(main->Card1->text(), "9410");
+    EXPECT_EQ(Find<QLineEdit>(main, "Card1")->text(), "9410");
     QTest::mouseClick(receipt->Command2, Qt::LeftButton);
-    EXPECT_TRUE(main->Card1->text().isEmpty());
-    EXPECT_EQ(main->cmbCare1->count(), 0);
-    EXPECT_FALSE(main->Command3->isEnabled());
-    EXPECT_TRUE(main->Command4->isEnabled());
-    EXPECT_EQ(main->lstResult->count(), 7);
-    EXPECT_TRUE(main->Option1->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty());
+    EXPECT_EQ(Find<QComboBox>(main, "cmbCare1")->count(), 0);
+    EXPECT_FALSE(Find<QPushButton>(main, "Command3")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
+    EXPECT_EQ(Find<QListWidget>(main, "lstResult")->count(), 7);
+    EXPECT_TRUE(Find<QRadioButton>(main, "Option1")->isChecked());
 }
 
 TEST_F(TransactionTest, RefusalsUseTheLabelsOfTheirKind) {
     peer->Answer(Answer{.code = "85", .message = "1일 사용한도초과"}.Telegram());
     Pay();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lstResult->count() == 3; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QListWidget>(main, "lstResult")->count() == 3; }, 5000));
     EXPECT_EQ(ResultLines(),
               (std::vector<std::string>{"승인요청이 거절 되었습니다.", "응답코드   : 85",
                                         "응답메세지 : 1일 사용한도초과" + std::string(16, ' ')}));
     EXPECT_EQ(Receipt(), nullptr);
-    EXPECT_TRUE(main->Command4->isEnabled());
-    EXPECT_TRUE(main->Card1->text().isEmpty());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty());
 
-    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option2"), Qt::LeftButton);
     LookedUp();
     peer->Answer(Answer{.msgType = "0600", .code = "22"}.Telegram());
     Pay();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lstResult->count() == 3; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QListWidget>(main, "lstResult")->count() == 3; }, 5000));
     EXPECT_EQ(ResultLines()[0], "취소요청이 거절 되었습니다");
     EXPECT_EQ(ResultLines()[1], "거절코드   : 22");
 }
 
 TEST_F(TransactionTest, BalanceAnswerIsReadAsTheBalanceItAnswers) {
-    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option3"), Qt::LeftButton);
     LookedUp();
     Answer balance{.msgType = "0700", .reserved145 = "S000100000000120000A000000000         "};
     peer->Answer(balance.Telegram(), ScriptedPeer::Delivery::InPieces);
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(1));
     // The merchant switches to approval before the answer: it still is a balance, with no receipt.
-    main->Option1->setChecked(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lstResult->count() == 7; }, 5000));
+    Find<QRadioButton>(main, "Option1")->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QListWidget>(main, "lstResult")->count() == 7; }, 5000));
     EXPECT_EQ(ResultLines(),
               (std::vector<std::string>{"잔액조회가 정상처리 되었습니다", "학생이름   : 김하늘    ",
                                         "학교명     : 서울새싹초등학교" + std::string(24, ' '),
@@ -304,7 +293,7 @@ TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
         ASSERT_TRUE(peer->WaitForRequests(requests)) << logged;
         EXPECT_EQ(peer->requests[requests - 1].substr(4, 4), "0600");
         EXPECT_EQ(messages.shown.back().text, message);
-        EXPECT_TRUE(main->Command4->isEnabled());
+        EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
         EXPECT_NE(Cp949ToUtf8(DayLog()).find(std::string("[ Resp 09:30:15 ] ") + logged + "\r\n"),
                   std::string::npos)
             << logged;
@@ -313,8 +302,8 @@ TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
 
 TEST_F(TransactionTest, OnlySpacesAreTrimmedFromWhatWasTypedOrAnswered) {
     ChooseReason(7);
-    main->txtreson->setText("\u3000"); // the blank a Korean input method types
-    main->txtOrg_approval_no->setText(" 1234\t ");
+    Find<QLineEdit>(main, "txtreson")->setText("\u3000"); // the blank a Korean input method types
+    Find<QLineEdit>(main, "txtOrg_approval_no")->setText(" 1234\t ");
     peer->Answer(Answer{.approvalNo = " 12345678\t  "}.Telegram());
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(1));
@@ -331,7 +320,7 @@ TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
     Pay();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
-    EXPECT_TRUE(main->Command4->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
 
     // In the socket's connect event: the header reads it. Nothing leaves, nothing is journalled.
     clock.failing = false;
@@ -339,8 +328,9 @@ TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
     Pay();
     clock.failing = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 2; }, 5000));
-    EXPECT_TRUE(main->Command4->isEnabled() && main->btnLogout->isEnabled());
-    EXPECT_TRUE(AutomaticCancellation(services).journal().Entries().empty());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled() &&
+                Find<QPushButton>(main, "btnLogout")->isEnabled());
+    EXPECT_TRUE(AutomaticCancellation(services).queue().journal().Entries().empty());
 
     // The program goes on: the next payment is made as ever.
     clock.failing = false;
@@ -358,15 +348,15 @@ TEST_F(TransactionTest, ConnectionThatFailsBeforeSendingLeavesThePayButtonUsable
     Pay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 5000));
     EXPECT_EQ(messages.shown[0].text, "연결할 수 없습니다");
-    EXPECT_TRUE(main->Command4->isEnabled());
-    EXPECT_TRUE(AutomaticCancellation(services).journal().Entries().empty());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
+    EXPECT_TRUE(AutomaticCancellation(services).queue().journal().Entries().empty());
 }
 
 TEST_F(TransactionTest, SameSecondGuardDoesNotLockThePayButton) {
     WriteIni("ComInfo", "Number", "", paths().DovraSetting());
-    services.telegrams.requestFields.TraceNo = "093015";
+    counter.LoginRequest("", ""); // a request in this very second
     Pay();
-    EXPECT_TRUE(main->Command4->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(main, "Command4")->isEnabled());
     QTest::qWait(30);
     EXPECT_EQ(peer->connections, 0);
 }
@@ -376,14 +366,16 @@ TEST_F(TransactionTest, ApprovalOpenWhenTheProgramEndsIsCancelledAtTheNextStart)
     Pay();
     ASSERT_TRUE(peer->WaitForRequests(1));
     // Nothing on the window may change what the request is about while it is out.
-    for (QWidget* control : std::initializer_list<QWidget*>{main->Command4, main->Command1, main->Command2,
-                                                            main->Option2, main->Option3, main->btnLogout}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             Find<QPushButton>(main, "Command4"), Find<QPushButton>(main, "Command1"),
+             Find<QPushButton>(main, "Command2"), Find<QRadioButton>(main, "Option2"),
+             Find<QRadioButton>(main, "Option3"), Find<QPushButton>(main, "btnLogout")}) {
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     }
     // The program ends while waiting, without the window's own farewell.
     {
         AutomaticCancellation journalView(services);
-        ASSERT_EQ(journalView.journal().Entries().size(), 1u);
+        ASSERT_EQ(journalView.queue().journal().Entries().size(), 1u);
     }
     main->blockSignals(true);
     peer.reset(); // the server is gone too
@@ -399,7 +391,7 @@ TEST_F(TransactionTest, ApprovalOpenWhenTheProgramEndsIsCancelledAtTheNextStart)
 }
 
 TEST_F(TransactionTest, ApprovedCancellationAndRefusedBalanceRows) {
-    QTest::mouseClick(main->Option2, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option2"), Qt::LeftButton);
     LookedUp();
     peer->Answer(Answer{.msgType = "0600", .approvalNo = "000012345679"}.Telegram());
     Pay();
@@ -410,11 +402,11 @@ TEST_F(TransactionTest, ApprovedCancellationAndRefusedBalanceRows) {
     EXPECT_EQ(Receipt()->Text1->text(), "카드 취소");
     QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
 
-    QTest::mouseClick(main->Option3, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(main, "Option3"), Qt::LeftButton);
     LookedUp();
     peer->Answer(Answer{.msgType = "0700", .code = "17", .message = "미등록카드번호"}.Telegram());
     Pay();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lstResult->count() == 3; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QListWidget>(main, "lstResult")->count() == 3; }, 5000));
     EXPECT_EQ(ResultLines()[0], "잔액조회가 거절 되었습니다");
     EXPECT_EQ(ResultLines()[1], "거절코드   : 17");
     EXPECT_EQ(ResultLines()[2], "거절메세지 : 미등록카드번호" + std::string(18, ' '));

@@ -1,6 +1,8 @@
 // Writes the two-copy receipt of one transaction as a PDF, drawn by the receipt window's own code, for
 // the demo and for anyone without a printer at hand.
+#include "foundations/NumberFormat.h"
 #include "windows/common/Fonts.h"
+#include "windows/common/Text.h"
 #include "windows/receipt/Form5.h"
 #include "windows/receipt/PrinterCanvas.h"
 
@@ -53,17 +55,22 @@ int main(int argc, char* argv[]) {
     NoPortal portal;
     SystemClock clock;
     CipherLibrary cipher;
-    SharedTelegrams telegrams;
     QString out = parser.value("out");
-    Services services{messages,  tray,   portal,
-                      clock,     cipher, SettingsPaths{parser.value("root").toStdString()},
-                      telegrams, {},     [out] { return PrinterCanvas::IntoPdf(out); }};
-    Form5 receipt(services);
-    QLineEdit* boxes[] = {receipt.Text1, receipt.Text2, receipt.Text3, receipt.Text4,
-                          receipt.Text5, receipt.Text6, receipt.Text7, receipt.Text8};
-    for (size_t i = 0; i < std::size(boxes); ++i) {
-        boxes[i]->setText(parser.value(names[i + 2]));
-    }
-    receipt.PrintReceipt();
+    Counter counter(clock, SettingsPaths{parser.value("root").toStdString()});
+    Services services{messages, tray,   portal,
+                      clock,    cipher, counter.settings().paths(),
+                      counter,  {},     [out] { return PrinterCanvas::IntoPdf(out); }};
+    auto value = [&](const char* name) { return ToCp949(parser.value(name)); };
+    Receipt receipt{value("kind"),
+                    value("card"),
+                    value("when"),
+                    value("approval"),
+                    FormatThousands(value("amount")),
+                    FormatThousands(value("remain")),
+                    value("item"),
+                    value("teacher"),
+                    counter.settings().ReadMerchant()};
+    Form5 question(services, receipt);
+    question.PrintReceipt();
     return messages.failed ? 1 : 0;
 }

@@ -1,23 +1,17 @@
 #pragma once
 
+#include "counter/Counter.h"
 #include "foundations/Clock.h"
 #include "foundations/SettingsPaths.h"
 #include "transport/CipherLibrary.h"
 #include "transport/Envelope.h"
-#include "transport/SharedTelegrams.h"
 #include "windows/common/Seams.h"
 
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 namespace dovra {
-
-struct ServerAddress {
-    QString host;
-    quint16 port = 0;
-};
 
 // What the merchant is told once a run, whichever window comes upon it.
 struct RunWarnings {
@@ -32,7 +26,8 @@ struct Services {
     const Clock& clock;
     const CipherLibrary& cipher;
     SettingsPaths paths;
-    SharedTelegrams& telegrams;
+    // The counter's rules, and what one request leaves behind for the next, shared by every window.
+    Counter& counter;
     // The fixed server of the manual card lookup (a build-time setting in the program).
     ServerAddress lookupServer;
     ReceiptCanvasFactory receiptCanvas;
@@ -40,8 +35,5 @@ struct Services {
 
     EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
 };
-
-// [PellumInfo] dovra_Ip and dovra_Port, read anew at each use; nothing when either is unusable.
-std::optional<ServerAddress> ReadApprovalServer(const SettingsPaths& paths);
 
 } // namespace dovra

@@ -68,7 +68,7 @@ TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, co
 void TelegramSocket::Open(const ServerAddress& address) {
     Close();
     connectTimer_->start();
-    socket_->connectToHost(address.host, address.port);
+    socket_->connectToHost(QString::fromStdString(address.host), address.port);
 }
 
 void TelegramSocket::Close() {

@@ -1,9 +1,5 @@
 #include "windows/login/Form3.h"
 
-#include "foundations/AnsiText.h"
-#include "foundations/Ini.h"
-#include "transport/RequestHeader.h"
-#include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
 #include "windows/common/Text.h"
@@ -103,7 +99,7 @@ void Form3::btnLogin_Click() {
 }
 
 void Form3::StartConnection() {
-    auto server = ReadApprovalServer(services_.paths);
+    auto server = services_.counter.settings().ApprovalServer();
     if (!server) {
         Winsock1->Close();
         Tell(CommonTexts::CheckServerSettings);
@@ -114,16 +110,8 @@ void Form3::StartConnection() {
 }
 
 void Form3::Winsock1_Connect() {
-    const auto settings = services_.paths.DovraSetting();
-    RequestFields& f = services_.telegrams.requestFields;
-    f.MsgType = "0100";
-    f.IssueCode = ReadIni("PellumInfo", "dovra_Issue_code", settings);
-    StampRequestHeader(f, services_.clock, ReadIni("ComInfo", "Number", settings));
-    f.RespCode = "30";
-    f.MerchantNo = ToCp949(Text1->text());
-    f.AuthNo = ToCp949(Text4->text());
-    services_.telegrams.TelegramBuffer = AssembleLoginRequest(f);
-    if (Winsock1->Send(services_.telegrams.TelegramBuffer) != EnvelopeError::None) {
+    std::string telegram = services_.counter.LoginRequest(ToCp949(Text1->text()), ToCp949(Text4->text()));
+    if (Winsock1->Send(telegram) != EnvelopeError::None) {
         Winsock1->Close();
         Tell(CommonTexts::CannotEncrypt);
         btnLogin->setEnabled(true);
@@ -131,47 +119,28 @@ void Form3::Winsock1_Connect() {
 }
 
 void Form3::Winsock1_DataArrival(const std::string& decrypted) {
-    ResponseFields& r = services_.telegrams.responseFields;
-    bool readable = CutLoginAnswer(decrypted, r);
-    if (!IsSuccess(r.RespCode)) {
-        Tell(Texts::Refused);
-        btnLogin->setEnabled(true);
-        return;
-    }
-    if (!readable) {
-        Tell(CommonTexts::UnreadableAnswer);
+    LoginOutcome outcome = services_.counter.ReadLoginAnswer(decrypted);
+    if (outcome.result != LoginOutcome::Result::Accepted) {
+        Tell(outcome.result == LoginOutcome::Result::Refused ? Texts::Refused
+                                                             : CommonTexts::UnreadableAnswer);
         btnLogin->setEnabled(true);
         return;
     }
     // Every later request reads the merchant number from the settings: without it saved, the main window
     // would send for nobody, or for the merchant who logged in before.
-    if (!SaveMerchant()) {
+    const Settings& settings = services_.counter.settings();
+    if (!settings.SaveMerchant(outcome.merchant)) {
         Tell(Texts::NotSaved);
         btnLogin->setEnabled(true);
         return;
     }
+    // Only the update service reads this one: the merchant hears of it, but the counter can work.
+    if (!settings.SaveBusinessNumber(ToCp949(Text1->text()))) {
+        Tell(Texts::NotSaved);
+    }
     accepted_ = true;
     close();
     emit LoginAccepted();
-}
-
-bool Form3::SaveMerchant() {
-    const ResponseFields& r = services_.telegrams.responseFields;
-    const auto settings = services_.paths.DovraSetting();
-    bool saved = WriteIni("ComInfo", "Name", r.MerchantName, settings) &&
-                 WriteIni("ComInfo", "Number", r.MerchantNumber, settings) &&
-                 WriteIni("ComInfo", "Telephone", r.MerchantPhone, settings) &&
-                 WriteIni("ComInfo", "Address", r.MerchantAddress, settings) &&
-                 WriteIni("ComInfo", "Print", "1", settings);
-    if (!saved) {
-        return false;
-    }
-    // Only the update service reads this one: the merchant hears of it, but the counter can work.
-    if (!WriteIni("CustomerInfo", "business_number", ToCp949(Text1->text()),
-                  services_.paths.UpdateServiceClient())) {
-        Tell(Texts::NotSaved);
-    }
-    return true;
 }
 
 void Form3::Winsock1_Failed(TelegramSocket::Failure failure) {

@@ -39,8 +39,6 @@ private:
     void Winsock1_Connect();
     void Winsock1_DataArrival(const std::string& decrypted);
     void Winsock1_Failed(TelegramSocket::Failure failure);
-    // False when the main window's settings could not be saved.
-    bool SaveMerchant();
     void Tell(const QString& text);
     template <class... Args> auto Guarded(void (Form3::*handler)(Args...)) {
         return GuardedSlot(services_, this, handler, &Form3::RecoverFromFault);

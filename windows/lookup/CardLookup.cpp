@@ -1,93 +1,60 @@
 #include "windows/lookup/CardLookup.h"
 
-#include "foundations/AnsiText.h"
-#include "foundations/Ini.h"
-#include "foundations/NumberFormat.h"
-#include "transport/RequestHeader.h"
-#include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
-#include "windows/common/Looks.h"
-#include "windows/common/Text.h"
-#include "windows/main/Form1.h"
+#include "windows/common/Guard.h"
+
+#include <QCloseEvent>
 
 namespace dovra {
 
-const std::string& AssembleCardLookup(const Services& services, const LookupRequest& request) {
-    // Each date and time field reads the clock anew, and the settings are read at each use: a lookup
-    // across a second boundary carries both seconds, and a login just made is seen at once.
-    const Clock& clock = services.clock;
-    RequestFields& f = services.telegrams.requestFields;
-    f.MsgType = "0200";
-    f.IssueCode = request.issueCode;
-    StampRequestHeader(f, clock, ReadIni("ComInfo", "Number", request.numberFile));
-    f.RespCode = "00";
-    f.MerchantNo = ReadIni("ComInfo", "Number", request.numberFile);
-    f.TransDate = FormatDate(clock.Now());
-    f.TransTime = FormatTime(clock.Now());
-    f.TransKind = "21";
-    f.EntryMode = request.entryMode;
-    f.CardData = request.card + std::string(21, ' ');
-    f.CardExtra = std::string(16, ' ');
-    f.Amount = "0000000000";
-    // The shared fields still hold whatever the last transaction put there.
-    for (std::string* field :
-         {&f.ApprovalNo, &f.OrgAuthDate, &f.OrgApprovalNo, &f.MonthSupport, &f.MonthUsed, &f.MonthRemain,
-          &f.CancelType, &f.Reserved9, &f.CareCode, &f.TeacherCode, &f.TeacherName, &f.StudentName,
-          &f.SchoolName, &f.MessageText, &f.Reserved145}) {
-        field->clear();
+CardLookupWindow::CardLookupWindow(const Services& services, LookupSource source, Entry::Kind kind,
+                                   QWidget* main)
+    : QWidget(main, Qt::Dialog), services_(services), source_(source), kind_(kind) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(340, 140);
+    Winsock1 = new TelegramSocket(
+        "Winsock1", source == LookupSource::CardReader ? CardReaderLookupExchange : ManualLookupExchange,
+        services_, this);
+    auto guarded = [this](auto handler) {
+        return GuardedSlot(services_, this, handler, &CardLookupWindow::Abandon);
+    };
+    connect(Winsock1, &TelegramSocket::Answered, this, guarded(&CardLookupWindow::Winsock1_DataArrival));
+    connect(Winsock1, &TelegramSocket::Failed, this, guarded(&CardLookupWindow::Winsock1_Failed));
+}
+
+void CardLookupWindow::closeEvent(QCloseEvent* event) {
+    Winsock1->Close();
+    event->accept();
+}
+
+void CardLookupWindow::SendLookup(const std::string& card, const std::array<QString, 4>& groups) {
+    if (Winsock1->Send(services_.counter.CardLookupRequest(source_, card)) != EnvelopeError::None) {
+        Winsock1->Close();
+        Tell(CommonTexts::CannotEncrypt);
+        return;
     }
-    services.telegrams.TelegramBuffer = AssembleStandardRequest(f);
-    return services.telegrams.TelegramBuffer;
+    emit Stepped({LookupStep::Kind::CardSent, groups, {}});
 }
 
-void ShowAcceptedLines(Form1& main, const ResponseFields& answer) {
-    main.lstResult->addItem(LookupTexts::Accepted);
-    main.lstResult->addItem(LookupTexts::StudentLabel + ToQt(answer.StudentName));
-    main.lstResult->addItem(LookupTexts::SchoolLabel + ToQt(answer.SchoolName));
+void CardLookupWindow::Winsock1_DataArrival(const std::string& decrypted) {
+    emit Stepped(
+        {LookupStep::Kind::Answered, {}, services_.counter.ReadCardAnswer(source_, kind_, decrypted)});
+    close();
 }
 
-void ShowRefusal(Form1& main, const ResponseFields& answer) {
-    for (const std::string& line :
-         RefusalLines(AnswerKind::CardLookup, answer.RespCode, answer.MessageText)) {
-        main.AddResultLine(line);
-    }
-    main.cmbCare1->setEnabled(false);
-    SetBackColour(main.cmbCare1, LightGreyColour());
-    main.Command3->setEnabled(false);
+void CardLookupWindow::Winsock1_Failed(TelegramSocket::Failure failure) {
+    Winsock1->Close();
+    Tell(FailureText(failure));
 }
 
-void ShowFirstItem(Form1& main, const ResponseFields& answer) {
-    main.txtTeacher1->setText(ToQt(answer.CareItems[0].ItemTeacherName));
-    main.txtCare_Amount1->setText(ToQt(FormatThousands(answer.CareItems[0].ItemAmount)));
+void CardLookupWindow::Tell(const QString& text) {
+    services_.messages.Show(this, text, CommonTexts::Title, MessageIcon::None);
 }
 
-void OpenCareItems(Form1& main) {
-    main.cmbCare1->setEnabled(true);
-    SetBackColour(main.cmbCare1, OpenColour());
-    main.Command3->setEnabled(true);
-    SetBackColour(main.Command3, OpenColour());
-}
-
-void StoreCareItems(Form1& main, const ResponseFields& answer) {
-    for (size_t i = 0; i < answer.CareItems.size(); ++i) {
-        main.Teacher[i] = answer.CareItems[i].ItemTeacherName;
-        main.Teacher_code[i] = answer.CareItems[i].ItemTeacherCode;
-        main.Care_Amount[i] = answer.CareItems[i].ItemAmount;
-        main.Care_code[i] = answer.CareItems[i].ItemCode;
-    }
-}
-
-void AbandonLookup(QWidget& window, TelegramSocket& socket, Form1& main) {
-    socket.Close();
-    main.ClearEntry();
-    window.close();
-}
-
-void WithdrawCareItems(Form1& main) {
-    main.cmbCare1->setEnabled(false);
-    SetBackColour(main.cmbCare1, LightGreyColour());
-    main.cmbCare1->clear();
-    main.txtCare_Amount1->clear();
+void CardLookupWindow::Abandon() {
+    Winsock1->Close();
+    emit Stepped({LookupStep::Kind::Abandoned, {}, {}});
+    close();
 }
 
 } // namespace dovra

@@ -1,14 +1,8 @@
 #include "windows/lookup/Form2.h"
 
-#include "foundations/NumberFormat.h"
-#include "transport/ResponseCodes.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
 #include "windows/common/Text.h"
-#include "windows/lookup/CardLookup.h"
-#include "windows/main/Form1.h"
-
-#include <QCloseEvent>
 
 namespace dovra {
 
@@ -16,19 +10,12 @@ namespace {
 namespace Texts {
 const QString Ok = QStringLiteral("확인");
 const QString Cancel = QStringLiteral("취소");
-const QString MonthRemain = QStringLiteral("월잔여금액 : ");
 } // namespace Texts
-
-constexpr int CardLength = 16;
-// The manual lookup server knows the merchant by this issue code, whatever the settings say.
-const std::string ManualIssueCode = "KVRB";
 } // namespace
 
-Form2::Form2(const Services& services, Form1& main)
-    : QWidget(&main, Qt::Dialog), services_(services), main_(main) {
+Form2::Form2(const Services& services, Entry::Kind kind, QWidget* main)
+    : CardLookupWindow(services, LookupSource::ManualEntry, kind, main) {
     setObjectName("Form2");
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(340, 140);
     new Face(QStringLiteral(":/faces/Form2.png"), this);
 
     // No digit filter and no jump to the next box: the merchant moves on with Tab or the mouse.
@@ -64,19 +51,7 @@ Form2::Form2(const Services& services, Form1& main)
     setTabOrder(btnOk, btnClose);
     Card1->setFocus();
 
-    Winsock1 = new TelegramSocket("Winsock1", ManualLookupExchange, services_, this);
     connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form2::Winsock1_Connect));
-    connect(Winsock1, &TelegramSocket::Answered, this, Guarded(&Form2::Winsock1_DataArrival));
-    connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form2::Winsock1_Failed));
-}
-
-void Form2::RecoverFromFault() {
-    AbandonLookup(*this, *Winsock1, main_);
-}
-
-void Form2::closeEvent(QCloseEvent* event) {
-    Winsock1->Close();
-    event->accept();
 }
 
 // As typed, untrimmed: blanks count towards the sixteen.
@@ -85,7 +60,7 @@ QString Form2::TypedCard() const {
 }
 
 void Form2::btnOk_Click() {
-    if (TypedCard().size() < CardLength) {
+    if (!IsWholeCardNumber(ToCp949(TypedCard()))) {
         // Checked before connecting; the merchant starts over from the main window.
         Tell(CommonTexts::EnterCardNumber);
         close();
@@ -99,49 +74,7 @@ void Form2::btnClose_Click() {
 }
 
 void Form2::Winsock1_Connect() {
-    LookupRequest request{ManualIssueCode, services_.paths.Pellum7(), "2", ToCp949(TypedCard())};
-    if (Winsock1->Send(AssembleCardLookup(services_, request)) != EnvelopeError::None) {
-        Winsock1->Close();
-        Tell(CommonTexts::CannotEncrypt);
-        return;
-    }
-    main_.Card1->setText(Card1->text());
-    main_.Card2->setText(Card2->text());
-    main_.Card3->setText(Card3->text());
-    main_.Card4->setText(Card4->text());
-}
-
-// Unlike the card-reader window, every one of the nine items is offered as received, and the card's
-// remaining budget is one line for the whole month.
-void Form2::Winsock1_DataArrival(const std::string& decrypted) {
-    ResponseFields& answer = services_.telegrams.responseFields;
-    CutCardAnswer(decrypted, answer);
-    if (IsSuccess(answer.RespCode)) {
-        ShowAcceptedLines(main_, answer);
-        main_.lstResult->addItem(Texts::MonthRemain + ToQt(FormatThousands(answer.MonthRemain)));
-        for (int k = 1; k <= CareItemCount; ++k) {
-            main_.AddCareEntry(ToQt(answer.CareItems[static_cast<size_t>(k - 1)].ItemName), k);
-        }
-        main_.SelectCareEntry(0);
-        ShowFirstItem(main_, answer);
-        OpenCareItems(main_);
-        StoreCareItems(main_, answer);
-    } else {
-        ShowRefusal(main_, answer);
-    }
-    if (main_.Option3->isChecked()) {
-        WithdrawCareItems(main_);
-    }
-    close();
-}
-
-void Form2::Winsock1_Failed(TelegramSocket::Failure failure) {
-    Winsock1->Close();
-    Tell(FailureText(failure));
-}
-
-void Form2::Tell(const QString& text) {
-    services_.messages.Show(this, text, CommonTexts::Title, MessageIcon::None);
+    SendLookup(ToCp949(TypedCard()), {Card1->text(), Card2->text(), Card3->text(), Card4->text()});
 }
 
 } // namespace dovra

@@ -1,10 +1,5 @@
 #include "windows/main/AutomaticCancellation.h"
 
-#include "foundations/AnsiText.h"
-#include "foundations/Ini.h"
-#include "transport/RequestHeader.h"
-
-#include <algorithm>
 #include <utility>
 
 namespace dovra {
@@ -13,32 +8,14 @@ namespace {
 constexpr int RetryMs = 10000;
 }
 
-std::string BuildAutomaticCancellation(const std::string& approvalTelegram, const Services& services,
-                                       CancellationMoment moment) {
-    RequestFields& f = services.telegrams.requestFields;
-    f = RequestFields{};
-    int position = CutFields<CommonHeader>(approvalTelegram, 1, f, CommonHeaderLayout);
-    CutFields<TransactionBody>(approvalTelegram, position, f, TransactionBodyLayout);
-    std::string number = ReadIni("ComInfo", "Number", services.paths.DovraSetting());
-    f.MsgType = "0600";
-    StampRequestHeader(f, services.clock, number);
-    if (moment == CancellationMoment::Now) {
-        f.TransDate = FormatDate(services.clock.Now());
-        f.TransTime = FormatTime(services.clock.Now());
-    }
-    f.CancelType = "2";
-    f.TeacherCode.clear();
-    return AssembleStandardRequest(f);
-}
-
 AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* parent,
                                              CancellationJournal::FileRemover remover)
-    : QObject(parent), services_(services), journal_(services.paths.root / "Journal", std::move(remover)) {
+    : QObject(parent), services_(services), queue_(services.counter, std::move(remover)) {
     sckMain2 = new TelegramSocket("sckMain2", AutoCancelExchange, services_, this);
     connect(sckMain2, &TelegramSocket::Connected, this, Guarded(&AutomaticCancellation::sckMain2_Connect));
     connect(sckMain2, &TelegramSocket::Failed, this, [this] { Finish(false); });
     connect(sckMain2->socket(), &QTcpSocket::bytesWritten, this, [this] {
-        if (current_ && sckMain2->socket()->bytesToWrite() == 0) {
+        if (queue_.Current() && sckMain2->socket()->bytesToWrite() == 0) {
             Finish(true);
         }
     });
@@ -49,36 +26,25 @@ AutomaticCancellation::AutomaticCancellation(const Services& services, QObject* 
 }
 
 void AutomaticCancellation::Start() {
-    for (const auto& entry : journal_.Entries()) {
-        if (entry.kind == CancellationJournal::Kind::AnsweredApproval) {
-            journal_.ClearApproval(entry.id); // a tidy-up an earlier run could not finish
-        } else if (entry.kind == CancellationJournal::Kind::OpenApproval &&
-                   !answeredNotRecorded_.contains(entry.id)) {
-            journal_.RecordCancellation(entry.id, BuildAutomaticCancellation(entry.telegram, services_,
-                                                                             CancellationMoment::OfApproval));
-        }
-    }
+    queue_.Start();
     SendNext();
 }
 
 void AutomaticCancellation::SettleApproval(const std::string& approvalId) {
-    bool recorded = false;
-    try {
-        recorded = journal_.ClearApproval(approvalId);
-    } catch (...) {
-        // kept in memory below, like any other refusal of the disk
-    }
-    if (recorded) {
-        return;
-    }
-    answeredNotRecorded_.insert(approvalId);
-    if (!retryTimer->isActive()) {
-        retryTimer->start();
-    }
-    if (!toldNotRecorded_) {
-        toldNotRecorded_ = true;
+    bool tell = queue_.SettleApproval(approvalId);
+    KeepRetrying();
+    if (tell) {
         emit OutcomeNotRecorded();
     }
+}
+
+bool AutomaticCancellation::CancelApproval(const std::string& approvalId,
+                                           const std::string& approvalTelegram) {
+    if (!queue_.CancelApproval(approvalId, approvalTelegram)) {
+        return false;
+    }
+    SendNext();
+    return true;
 }
 
 // What is journalled stays journalled, so a fault only costs this attempt: the next retry starts over.
@@ -92,47 +58,30 @@ bool AutomaticCancellation::RecoverFromFault() {
 }
 
 void AutomaticCancellation::Retry() {
-    std::erase_if(answeredNotRecorded_, [this](const std::string& id) { return journal_.ClearApproval(id); });
+    queue_.RetryRecords();
     SendNext();
 }
 
-bool AutomaticCancellation::CancelApproval(const std::string& approvalId,
-                                           const std::string& approvalTelegram) {
-    if (!journal_.RecordCancellation(
-            approvalId, BuildAutomaticCancellation(approvalTelegram, services_, CancellationMoment::Now))) {
-        return false;
+void AutomaticCancellation::KeepRetrying() {
+    if (queue_.NeedsRetry()) {
+        if (!retryTimer->isActive()) {
+            retryTimer->start();
+        }
+    } else {
+        retryTimer->stop();
     }
-    SendNext();
-    return true;
-}
-
-bool AutomaticCancellation::Settled() const {
-    if (current_) {
-        return false;
-    }
-    auto entries = journal_.Entries();
-    return std::none_of(entries.begin(), entries.end(), [](const CancellationJournal::Entry& entry) {
-        return entry.kind == CancellationJournal::Kind::PendingCancellation;
-    });
 }
 
 void AutomaticCancellation::SendNext() {
-    if (current_) {
+    if (queue_.Current()) {
         return; // one at a time; the rest follow when it is done
     }
-    for (auto& entry : journal_.Entries()) {
-        if (entry.kind == CancellationJournal::Kind::PendingCancellation) {
-            current_ = std::move(entry);
-            break;
-        }
-    }
-    if (!current_) {
-        if (answeredNotRecorded_.empty()) {
-            retryTimer->stop();
-        }
+    if (!queue_.Next()) {
+        KeepRetrying();
+        emit AllSent();
         return;
     }
-    auto server = ReadApprovalServer(services_.paths);
+    auto server = services_.counter.settings().ApprovalServer();
     if (!server) {
         Finish(false);
         return;
@@ -142,25 +91,21 @@ void AutomaticCancellation::SendNext() {
 
 void AutomaticCancellation::sckMain2_Connect() {
     // The journalled telegram goes out byte for byte, so a repeat is recognised by the server.
-    services_.telegrams.TelegramBuffer = current_->telegram;
-    if (sckMain2->Send(current_->telegram) != EnvelopeError::None) {
+    if (sckMain2->Send(queue_.Current()->telegram) != EnvelopeError::None) {
         Finish(false);
     }
 }
 
 void AutomaticCancellation::Finish(bool sent) {
-    if (!current_) {
+    if (!queue_.Current()) {
         return;
     }
-    if (sent) {
-        journal_.ClearCancellation(current_->id);
-    }
-    current_.reset();
+    queue_.Finish(sent);
     sckMain2->Close();
     if (sent) {
         SendNext();
-    } else if (!retryTimer->isActive()) {
-        retryTimer->start();
+    } else {
+        KeepRetrying();
     }
 }
 

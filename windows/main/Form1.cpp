@@ -1,6 +1,5 @@
 #include "windows/main/Form1.h"
 
-#include "foundations/Ini.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
 #include "windows/common/Guard.h"
@@ -39,7 +38,7 @@ void Lock(QWidget* control, const QColor& colour) {
 } // namespace
 
 Form1::Form1(const Services& services, AutomaticCancellation* cancellations, QWidget* parent)
-    : QWidget(parent), services_(services),
+    : QWidget(parent), services_(services), counter_(services.counter),
       cancellations_(cancellations != nullptr ? cancellations : new AutomaticCancellation(services, this)),
       tray_(services.tray) {
     setObjectName("Form1");
@@ -120,7 +119,6 @@ void Form1::BuildControls() {
     connect(timeMain, &QTimer::timeout, this, Guarded(&Form1::timeMain_Timer));
 
     sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
-    sckMain2 = cancellations_->sckMain2;
     // After the answer's result lines and receipt, not in the middle of them.
     connect(cancellations_, &AutomaticCancellation::OutcomeNotRecorded, this, [this] {
         QTimer::singleShot(0, this, [this] {
@@ -153,7 +151,7 @@ void Form1::Form_Load() {
     // The reason box opens only with the eighth reason; it starts as every transaction leaves it.
     Lock(txtreson, ButtonFaceColour());
     SetBorder(txtreson, false);
-    Text1->setText(ToQt(ReadIni("ComInfo", "Name", services_.paths.DovraSetting())));
+    Text1->setText(ToQt(counter_.settings().ReadMerchant().name));
     Option1->setChecked(true);
 }
 
@@ -173,10 +171,7 @@ void Form1::ResetEntryControls() {
     }
     cmbCare1->clear();
     Lock(cmbCare1, InactiveCaptionColour());
-    Teacher[0].clear();
-    Teacher[1].clear();
-    Care_Amount[0].clear();
-    Care_Amount[1].clear();
+    counter_.ForgetCard();
     txtTeacher1->clear();
     txtCare_Amount1->clear();
     txtOrg_approval_no->clear();
@@ -192,8 +187,8 @@ void Form1::ResetEntryControls() {
     SetBorder(txtreson, false);
 }
 
-void Form1::AddResultLine(const std::string& cp949) {
-    lstResult->addItem(ToQt(cp949));
+void Form1::AddResultLine(const QString& line) {
+    lstResult->addItem(line);
 }
 
 void Form1::RestoreWindow() {
@@ -226,12 +221,12 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Command1_Click() {
     ClearEntry();
-    emit CardReaderRequested();
+    emit CardReaderRequested(SelectedKind());
 }
 
 void Form1::Command2_Click() {
     ClearEntry();
-    emit ManualEntryRequested();
+    emit ManualEntryRequested(SelectedKind());
 }
 
 void Form1::Command6_Click() {

@@ -1,7 +1,6 @@
 #include "windows/main/Form1.h"
 
 #include "foundations/Clock.h"
-#include "foundations/NumberFormat.h"
 #include "windows/common/Guard.h"
 #include "windows/common/Looks.h"
 #include "windows/common/Text.h"
@@ -93,28 +92,37 @@ void Form1::Option3_Click() {
     SetOpen(txtOrg_auth_date, false, ButtonFaceColour());
 }
 
-void Form1::AddCareEntry(const QString& name, int item) {
-    cmbCare1->addItem(name, item);
+Entry::Kind Form1::SelectedKind() const {
+    if (Option1->isChecked()) {
+        return Entry::Kind::Approval;
+    }
+    return Option2->isChecked() ? Entry::Kind::Cancellation : Entry::Kind::BalanceInquiry;
 }
 
-void Form1::SelectCareEntry(int index) {
-    cmbCare1->setCurrentIndex(index);
-    cmbCare1_Click();
-}
-
-int Form1::SelectedCareItem() const {
+Entry Form1::CurrentEntry() const {
+    Entry entry;
+    entry.kind = SelectedKind();
+    entry.card = ToCp949(Card1->text() + Card2->text() + Card3->text() + Card4->text());
+    // cmbCare1's entries each remember the care item (1 to 9) they stand for, since a lookup may list
+    // only some of the nine and the request must send that item's codes.
     bool numeric = false;
     int item = cmbCare1->currentData().toInt(&numeric);
-    return numeric && item >= 1 && item <= static_cast<int>(Teacher.size()) ? item : 0;
+    entry.careItem = numeric ? item : 0;
+    entry.careName = ToCp949(cmbCare1->currentText());
+    entry.teacherName = ToCp949(txtTeacher1->text());
+    entry.amount = ToCp949(txtCare_Amount1->text());
+    entry.reason = Combo1->currentIndex();
+    entry.ownWords = ToCp949(txtreson->text());
+    entry.orgApprovalNo = ToCp949(txtOrg_approval_no->text());
+    entry.orgAuthDate = ToCp949(txtOrg_auth_date->text());
+    return entry;
 }
 
 void Form1::cmbCare1_Click() {
-    int item = SelectedCareItem();
-    if (item == 0) {
-        return;
+    if (auto shown = counter_.Choose(CurrentEntry().careItem)) {
+        txtTeacher1->setText(ToQt(shown->teacher));
+        txtCare_Amount1->setText(ToQt(shown->amount));
     }
-    txtTeacher1->setText(ToQt(Teacher[item - 1]));
-    txtCare_Amount1->setText(ToQt(FormatThousands(Care_Amount[item - 1])));
 }
 
 void Form1::Command3_Click() {
@@ -122,8 +130,8 @@ void Form1::Command3_Click() {
     SetOpen(txtreson, false, ButtonFaceColour());
     Combo1->clear();
     Combo1->setEnabled(true);
-    for (const QString& reason : Texts::ReasonList) {
-        Combo1->addItem(reason);
+    for (std::string_view reason : AmountChangeReasons()) {
+        Combo1->addItem(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())));
     }
     // A combo box selects its first entry by itself; choosing a reason is the merchant's to do.
     Combo1->setCurrentIndex(-1);
@@ -132,7 +140,7 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Combo1_Click() {
-    if (Combo1->currentIndex() == Texts::OwnWordsReason) {
+    if (Combo1->currentIndex() == OwnWordsReason) {
         SetOpen(txtreson, true, ButtonFaceColour());
         return;
     }

@@ -1,8 +1,11 @@
 #include "windows/receipt/Form5.h"
 
 #include "windows/common/Face.h"
+#include "windows/common/Text.h"
 
 #include <QCloseEvent>
+
+#include <utility>
 
 namespace dovra {
 
@@ -24,7 +27,8 @@ QLineEdit* HiddenBox(QWidget* parent, const char* name, const QString& caption, 
 }
 } // namespace
 
-Form5::Form5(const Services& services, QWidget* parent) : QWidget(parent), services_(services) {
+Form5::Form5(const Services& services, Receipt receipt, QWidget* parent)
+    : QWidget(parent), services_(services), receipt_(std::move(receipt)) {
     setObjectName("Form5");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
@@ -51,6 +55,13 @@ Form5::Form5(const Services& services, QWidget* parent) : QWidget(parent), servi
     Text6 = HiddenBox(this, "Text6", QStringLiteral("잔여금액 :"), Label6, "Label6", 4680);
     Text7 = HiddenBox(this, "Text7", QStringLiteral("치료영역 :"), Label5, "Label5", 5130);
     Text8 = HiddenBox(this, "Text8", QStringLiteral("치료강사 :"), Label8, "Label8", 5580);
+    const std::string* values[] = {&receipt_.kind,       &receipt_.cardNumber, &receipt_.dateTime,
+                                   &receipt_.approvalNo, &receipt_.amount,     &receipt_.remain,
+                                   &receipt_.careItem,   &receipt_.teacher};
+    QLineEdit* boxes[] = {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8};
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        boxes[i]->setText(ToQt(*values[i]));
+    }
 
     connect(Command1, &QPushButton::clicked, this, [this] {
         PrintReceipt();

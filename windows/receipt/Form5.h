@@ -1,5 +1,6 @@
 #pragma once
 
+#include "counter/Receipt.h"
 #include "windows/common/Services.h"
 
 #include <QLabel>
@@ -10,11 +11,11 @@
 namespace dovra {
 
 // The receipt question after an approval or cancellation: "예" prints the customer and merchant copies
-// of the transaction held in the eight boxes below the visible face, "아니요" closes.
+// of the receipt, "아니요" closes. The eight boxes below the visible face show the receipt's values.
 class Form5 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form5(const Services& services, QWidget* parent = nullptr);
+    Form5(const Services& services, Receipt receipt, QWidget* parent = nullptr);
 
     QPushButton* Command1;
     QPushButton* Command2;
@@ -44,23 +45,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BeginCustomerCopy(ReceiptCanvas& canvas);
-    void BeginMerchantCopy(ReceiptCanvas& canvas);
-    void PrintCustomerHeader(ReceiptCanvas& canvas);
-    void PrintMerchantHeader(ReceiptCanvas& canvas);
-    void PrintHeader(ReceiptCanvas& canvas, const QString& copyLine);
-    void PrintTransactionBody(ReceiptCanvas& canvas);
-    void PrintReceiptFooter(ReceiptCanvas& canvas);
-    void PrintAligned(ReceiptCanvas& canvas, int y, const QString& text, int alignment);
-    void NextLine();
-    void NextWideLine();
-    QString MerchantDetail(const char* key) const;
-
     const Services& services_;
-    short ReceiptLineY = 0;
+    Receipt receipt_;
 };
-
-// The card number as the receipt shows it: digits 9 to 12 hidden, groups of four joined by "-".
-QString MaskCardNumber(const QString& cardNumber);
 
 } // namespace dovra

@@ -1,4 +1,4 @@
-#include "windows/main/CancellationJournal.h"
+#include "counter/CancellationJournal.h"
 
 #include "foundations/DurableFile.h"
 
@@ -81,7 +81,11 @@ bool CancellationJournal::RecordCancellation(const std::string& id, const std::s
 }
 
 void CancellationJournal::ClearCancellation(const std::string& id) {
-    remove_(File(id, Kind::PendingCancellation));
+    // An approval entry the disk would not let go of before must not outlive its cancellation, or the
+    // next start would cancel that approval a second time.
+    if (remove_(File(id, Kind::PendingCancellation))) {
+        remove_(File(id, Kind::OpenApproval));
+    }
 }
 
 std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
