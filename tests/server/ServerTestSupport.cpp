@@ -89,11 +89,14 @@ const CipherLibrary& LoadedCipher() {
     return cipher;
 }
 
+// The window tests bring their own application object; the server tests need one made for them.
 void EnsureQtApplication() {
-    static int argc = 1;
-    static char name[] = "server_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "server_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+    }
 }
 
 void DemoLedgerTest::SetUp() {
