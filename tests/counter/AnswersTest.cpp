@@ -29,18 +29,6 @@ protected:
     CardOutcome Read(LookupSource source, Entry::Kind kind, const std::string& answer) {
         return counter.ReadCardAnswer(source, kind, answer);
     }
-
-    // An approval of 40,000 as the server answers it, whole decrypt buffer.
-    static std::string Approved(const char* msgType = "0500", const char* code = "00",
-                                const std::string& message = "", const std::string& reserved145 = "") {
-        Telegram t{
-            .msgType = msgType, .code = code, .transTime = "093016", .card = "9410000012345678=2512101"};
-        std::tie(t.amount, t.approvalNo, t.support, t.used, t.remain) =
-            std::tuple("0000040000", " 12345678\t  ", "000300000", "000040000", "000260000");
-        std::tie(t.student, t.school, t.message, t.reserved145) =
-            std::tuple("김하늘", "서울새싹초등학교", message, reserved145);
-        return "0450" + t.Text();
-    }
 };
 
 } // namespace
@@ -128,57 +116,56 @@ TEST_F(AnswersTest, RefusedOrBalanceLookupOffersNothing) {
     }
 }
 
-TEST_F(AnswersTest, ApprovalAndCancellationGiveTheirLinesAndReceipt) {
+TEST_F(AnswersTest, TransactionAnswersGiveTheLinesAndTheReceiptOfTheirKind) {
     Set("ComInfo", "Name", Cp949("새싹아동발달센터"));
     Set("ComInfo", "Telephone", "02-3456-7890");
     Set("ComInfo", "Address", Cp949("서울 마포구"));
     Entry entry = Paying(Entry::Kind::Approval);
     entry.careName = Cp949(" 언어치료 ");
     entry.teacherName = Cp949("이수진    ");
-    for (auto kind : {Entry::Kind::Approval, Entry::Kind::Cancellation}) {
-        bool approval = kind == Entry::Kind::Approval;
+    const std::string pupil = "|학생이름   : 김하늘    |학교명     : 서울새싹초등학교" + std::string(24, ' ');
+    const std::string paid = "|승인번호   :  12345678\t  " + pupil +
+                             "|월지원금액 : 300,000|월사용금액 : 40,000|월잔여금액 : 260,000";
+    auto refused = [](const std::string& head, const std::string& label) {
+        return head + "|" + label + "코드   : 85|" + label + "메세지 : 한도초과" + std::string(24, ' ');
+    };
+    using enum Entry::Kind;
+    // The balance is split in the reserved field; the other kinds read the amounts' own fields.
+    const std::tuple<Entry::Kind, const char*, const char*, std::string> cases[] = {
+        {Approval, "0500", "00", "승인요청이 정상처리 되었습니다" + paid},
+        {Cancellation, "0600", "00", "취소요청이 정상처리 되었습니다" + paid},
+        {BalanceInquiry, "0700", "00",
+         "잔액조회가 정상처리 되었습니다" + pupil +
+             "|치료지원 월사용금액 : 100,000|치료지원 월잔여금액 : 120,000|방과후 월사용금액 :  0|방과후 "
+             "월잔여금액 :  " +
+             std::string(9, ' ')},
+        {Approval, "0500", "85", refused("승인요청이 거절 되었습니다.", "응답")},
+        {Cancellation, "0500", "85", refused("취소요청이 거절 되었습니다", "거절")},
+        {BalanceInquiry, "0500", "85", refused("잔액조회가 거절 되었습니다", "거절")}};
+    for (const auto& [kind, msgType, code, expected] : cases) {
+        Telegram t{
+            .msgType = msgType, .code = code, .transTime = "093016", .card = "9410000012345678=2512101"};
+        std::tie(t.amount, t.approvalNo, t.support, t.used, t.remain, t.student, t.school) =
+            std::tuple("0000040000", " 12345678\t  ", "000300000", "000040000", "000260000", "김하늘",
+                       "서울새싹초등학교");
+        std::tie(t.message, t.reserved145) =
+            std::tuple(code[0] == '8' ? "한도초과" : "", "S000100000000120000A000000000");
         entry.kind = kind;
-        TransactionOutcome outcome =
-            counter.ReadTransactionAnswer(entry, Approved(approval ? "0500" : "0600"));
-        EXPECT_EQ(Utf8(outcome.lines),
-                  (Lines{approval ? "승인요청이 정상처리 되었습니다" : "취소요청이 정상처리 되었습니다",
-                         "승인번호   :  12345678\t  ", "학생이름   : 김하늘    ",
-                         "학교명     : 서울새싹초등학교" + std::string(24, ' '), "월지원금액 : 300,000",
-                         "월사용금액 : 40,000", "월잔여금액 : 260,000"}));
-        ASSERT_TRUE(outcome.receipt);
-        const Receipt& r = *outcome.receipt;
-        const MerchantDetails& m = r.merchant;
-        EXPECT_EQ(Utf8({r.kind, r.cardNumber, r.dateTime, r.approvalNo, r.amount, r.remain, r.careItem,
-                        r.teacher, m.name, m.number, m.telephone, m.address}),
-                  (Lines{approval ? "카드 승인" : "카드 취소", "9410000012345678", "20261207  9:30:16",
-                         "12345678\t", "40,000", "260,000", "언어치료", "이수진", "새싹아동발달센터",
-                         "000071052301", "02-3456-7890", "서울 마포구"}));
-    }
-}
-
-TEST_F(AnswersTest, BalanceIsReadFromItsSplitOfTheReservedField) {
-    TransactionOutcome outcome =
-        counter.ReadTransactionAnswer(Paying(Entry::Kind::BalanceInquiry),
-                                      Approved("0700", "00", "", "S000100000000120000A000000000         "));
-    EXPECT_EQ(Utf8(outcome.lines),
-              (Lines{"잔액조회가 정상처리 되었습니다", "학생이름   : 김하늘    ",
-                     "학교명     : 서울새싹초등학교" + std::string(24, ' '), "치료지원 월사용금액 : 100,000",
-                     "치료지원 월잔여금액 : 120,000", "방과후 월사용금액 :  0",
-                     "방과후 월잔여금액 :  " + std::string(9, ' ')}));
-    EXPECT_FALSE(outcome.receipt);
-}
-
-TEST_F(AnswersTest, RefusalsUseTheLabelsOfTheirKind) {
-    const std::pair<Entry::Kind, const char*> cases[] = {
-        {Entry::Kind::Approval, "승인요청이 거절 되었습니다.|응답코드   : 85|응답메세지 : 한도초과"},
-        {Entry::Kind::Cancellation, "취소요청이 거절 되었습니다|거절코드   : 85|거절메세지 : 한도초과"},
-        {Entry::Kind::BalanceInquiry, "잔액조회가 거절 되었습니다|거절코드   : 85|거절메세지 : 한도초과"}};
-    for (const auto& [kind, expected] : cases) {
-        TransactionOutcome outcome =
-            counter.ReadTransactionAnswer(Paying(kind), Approved("0500", "85", "한도초과"));
-        Lines read = Utf8(outcome.lines);
-        ASSERT_EQ(read.size(), 3u);
-        EXPECT_EQ(read[0] + "|" + read[1] + "|" + read[2], expected + std::string(24, ' '));
-        EXPECT_FALSE(outcome.receipt);
+        TransactionOutcome outcome = counter.ReadTransactionAnswer(entry, "0450" + t.Text());
+        std::string lines;
+        for (const std::string& line : Utf8(outcome.lines)) {
+            lines += (lines.empty() ? "" : "|") + line;
+        }
+        EXPECT_EQ(lines, expected);
+        ASSERT_EQ(bool(outcome.receipt), code[0] == '0' && kind != BalanceInquiry) << expected;
+        if (outcome.receipt) {
+            const Receipt& r = *outcome.receipt;
+            const MerchantDetails& m = r.merchant;
+            EXPECT_EQ(Utf8({r.kind, r.cardNumber, r.dateTime, r.approvalNo, r.amount, r.remain, r.careItem,
+                            r.teacher, m.name, m.number, m.telephone, m.address}),
+                      (Lines{kind == Approval ? "카드 승인" : "카드 취소", "9410000012345678",
+                             "20261207  9:30:16", "12345678\t", "40,000", "260,000", "언어치료", "이수진",
+                             "새싹아동발달센터", "000071052301", "02-3456-7890", "서울 마포구"}));
+        }
     }
 }

@@ -12,9 +12,12 @@
 #include <tuple>
 #include <vector>
 
+inline std::string Cp949(const std::string& utf8) {
+    return dovra::Utf8ToCp949(utf8);
+}
 // A UTF-8 text as CP949, left-aligned in a field of the given width.
 inline std::string Fit(const std::string& utf8, int width) {
-    return dovra::PadField(dovra::Utf8ToCp949(utf8), false, width);
+    return dovra::PadField(Cp949(utf8), false, width);
 }
 
 // A care item block as the server fills it, texts in UTF-8.
@@ -81,13 +84,10 @@ protected:
     void Set(const char* section, const char* key, const std::string& value) {
         dovra::WriteIni(section, key, value, paths.DovraSetting());
     }
-    static std::string Cp949(const std::string& utf8) { return dovra::Utf8ToCp949(utf8); }
     // The card number typed in full and the kind chosen, nothing else entered yet.
     static dovra::Entry Paying(dovra::Entry::Kind kind, int careItem = 0) {
         dovra::Entry entry;
-        entry.kind = kind;
-        entry.card = "9410000012345678";
-        entry.careItem = careItem;
+        std::tie(entry.kind, entry.card, entry.careItem) = std::tuple(kind, "9410000012345678", careItem);
         return entry;
     }
 

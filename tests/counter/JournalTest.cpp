@@ -90,6 +90,10 @@ TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApp
     EXPECT_FALSE(next.Settled());
     EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, "cancel"},
                                         {Kind::PendingCancellation, Cancellation("140000", "093015")}}));
+    // Once sent, the cancellation takes the approval entry the disk kept back with it.
+    ASSERT_EQ(next.Next()->id, *cancelled);
+    next.Finish(true);
+    EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, Cancellation("140000", "093015")}}));
 }
 
 TEST_F(JournalTest, AnsweredApprovalTheDiskCannotRecordIsKeptInMemory) {

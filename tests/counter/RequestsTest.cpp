@@ -11,10 +11,8 @@ protected:
         counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
                                CardAnswer("00", {Speech, Art}));
         Entry entry = Paying(Entry::Kind::Approval, 2);
-        entry.careName = Cp949("미술치료");
-        entry.teacherName = Cp949("이선생");
-        entry.amount = "45,000";
-        entry.reason = 0;
+        std::tie(entry.careName, entry.teacherName, entry.amount, entry.reason) =
+            std::tuple(Cp949("미술치료"), Cp949("이선생"), "45,000", 0);
         return entry;
     }
 };
@@ -34,28 +32,21 @@ TEST_F(RequestsTest, LoginSendsTheBusinessNumberAndTheTracedMoment) {
 TEST_F(RequestsTest, LookupsTakeTheirMerchantAndIssueCodeFromTheirOwnSettings) {
     EXPECT_EQ(counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678"), Lookup().Text());
     Telegram manual = Lookup();
-    manual.issueCode = "KVRB";
-    manual.trace = "093015887766";
-    manual.merchant = "000099887766";
-    manual.mode = "2";
+    std::tie(manual.issueCode, manual.trace, manual.merchant, manual.mode) =
+        std::tuple("KVRB", "093015887766", "000099887766", "2");
     EXPECT_EQ(counter.CardLookupRequest(LookupSource::ManualEntry, "9410000012345678"), manual.Text());
 }
 
 TEST_F(RequestsTest, TransactionsCarryTheChosenItemAndTheEntryAsTyped) {
     const Entry approval = LookedUp();
     Entry ownWords = approval;
-    ownWords.amount = "1,200,000";
-    ownWords.reason = OwnWordsReason;
-    ownWords.ownWords = Cp949("  보호자 요청  ");
+    std::tie(ownWords.amount, ownWords.reason, ownWords.ownWords) =
+        std::tuple("1,200,000", OwnWordsReason, Cp949("  보호자 요청  "));
     Entry cancellation = approval;
-    cancellation.kind = Entry::Kind::Cancellation;
-    cancellation.reason = -1;
-    cancellation.orgApprovalNo = " 12345678\t ";
-    cancellation.orgAuthDate = "20240105 ";
+    std::tie(cancellation.kind, cancellation.reason, cancellation.orgApprovalNo, cancellation.orgAuthDate) =
+        std::tuple(Entry::Kind::Cancellation, -1, " 12345678\t ", "20240105 ");
     Entry balance = approval;
-    balance.kind = Entry::Kind::BalanceInquiry;
-    balance.careItem = 1;
-    balance.reason = -1;
+    std::tie(balance.kind, balance.careItem, balance.reason) = std::tuple(Entry::Kind::BalanceInquiry, 1, -1);
     const std::pair<Entry, Telegram> cases[] = {
         // The listed reason is longer than its field: cut at 32 bytes, the split syllable a blank.
         {approval, {.message = "1 : 월 잔액사용 후, 나머지 본인 "}},
@@ -73,19 +64,14 @@ TEST_F(RequestsTest, AutomaticCancellationReversesTheApprovalAsSent) {
     // A time-out just past midnight is dated then; an approval a crash left open keeps its own moment.
     Telegram expected{
         .msgType = "0600", .sendDate = "20261208", .sendTime = "000005", .trace = "000005052301"};
-    expected.transDate = "20261208";
-    expected.transTime = "000005";
-    expected.cancelType = "2";
-    expected.teacherCode = "";
-    expected.message = "1 : 월 잔액사용 후, 나머지 본인";
+    std::tie(expected.transDate, expected.transTime, expected.cancelType, expected.teacherCode,
+             expected.message) = std::tuple("20261208", "000005", "2", "", "1 : 월 잔액사용 후, 나머지 본인");
     clock.Set({2026, 12, 8, 0, 0, 5});
     std::string now = counter.AutomaticCancellation(approval, CancellationMoment::Now);
     EXPECT_EQ(now, expected.Text());
     EXPECT_EQ(now.substr(190, 14), "2" + std::string(9, ' ') + "02S "); // CancelType at 191, CareCode at 201
-    expected.sendTime = "140000";
-    expected.trace = "140000052301";
-    expected.transDate = "20261207";
-    expected.transTime = "093015";
+    std::tie(expected.sendTime, expected.trace, expected.transDate, expected.transTime) =
+        std::tuple("140000", "140000052301", "20261207", "093015");
     clock.Set({2026, 12, 8, 14, 0, 0});
     EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::OfApproval), expected.Text());
 }
