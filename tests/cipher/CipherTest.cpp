@@ -142,7 +142,7 @@ std::string ReferenceSeal(Bytes body, char filler = 0, char version = 1, const c
 
 // Random syllables from all of modern Hangul carry 13.4 bits each, more than raw deflate packs into a
 // telegram: what fits must come back whole, and the worst of them must still fit.
-TEST(TSeedTelegrams, EveryTelegramFitsAndComesBackWhole) {
+TEST(TSeedTelegrams, EveryTelegramFitsAndComesBackWholeAndTheRestIsRefused) {
     ExpectRoundTrip("");
     ExpectRoundTrip("0200" + Bytes(200, ' '));
     ExpectRoundTrip(Bytes("\0\xff\x01", 3) + Bytes(1996, '\xff')); // the longest a caller can get back
@@ -153,9 +153,7 @@ TEST(TSeedTelegrams, EveryTelegramFitsAndComesBackWhole) {
             ExpectRoundTrip(CardAnswer(syllables));
         }
     }
-}
-
-TEST(TSeedTelegrams, RefusesWhatCannotFitAndLeavesOutputAlone) {
+    // What cannot fit, or is handed over wrongly, is refused with the output left alone.
     Bytes noise = Random(978, [] { return static_cast<char>(rng()); });
     Seal(noise, TSEED_ERR_TOO_LONG);
     Seal(Bytes(2000, ' '), TSEED_ERR_TOO_LONG);
@@ -236,15 +234,12 @@ TEST(TSeedDecrypt, RefusesHundredThousandGarbageInputs) {
 }
 
 TEST(TSeedThreads, ConcurrentCallsStayApart) {
-    std::vector<std::thread> threads;
+    std::vector<std::jthread> threads; // joined as they go out of scope
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([plain = "0450" + Digits(450)] {
             for (int i = 0; i < 200; ++i) {
                 ExpectRoundTrip(plain);
             }
         });
-    }
-    for (auto& thread : threads) {
-        thread.join();
     }
 }

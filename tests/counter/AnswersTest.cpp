@@ -1,5 +1,7 @@
 #include "counter/CounterFixture.h"
 
+#include <algorithm>
+
 using namespace dovra;
 
 namespace {
@@ -11,9 +13,8 @@ class AnswersTest : public CounterTest {
 protected:
     // Texts as UTF-8, so a failure reads as text; items offered as "name@block".
     static Lines Utf8(Lines lines) {
-        for (std::string& line : lines) {
-            line = Cp949ToUtf8(line);
-        }
+        std::ranges::transform(lines, lines.begin(),
+                               [](const std::string& line) { return Cp949ToUtf8(line); });
         return lines;
     }
     static Lines Names(const CardOutcome& outcome) {
@@ -25,9 +26,6 @@ protected:
     }
     static std::string Shown(const CareShown& shown) {
         return Cp949ToUtf8(shown.teacher) + "|" + shown.amount;
-    }
-    CardOutcome Read(LookupSource source, Entry::Kind kind, const std::string& answer) {
-        return counter.ReadCardAnswer(source, kind, answer);
     }
 };
 
@@ -57,13 +55,13 @@ TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
     }
 }
 
-TEST_F(AnswersTest, ReaderOffersTherapyAndAfterSchoolItemsWithOneBudgetLinePerRun) {
+TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
     // Block 1's budget is shown even when blank.
     const CareBlock speechBlankRemain{"01S", "", "030000", "언어치료", "T000000001", "박선생"};
     const CareBlock blankRemain{"03A", "", "020000", "음악줄넘기", "T000000003", "최선생"};
-    CardOutcome outcome =
-        Read(LookupSource::CardReader, Entry::Kind::Approval,
-             CardAnswer("00", {speechBlankRemain, Art, AfterSchool, {}, Speech, blankRemain}));
+    CardOutcome outcome = counter.ReadCardAnswer(
+        LookupSource::CardReader, Entry::Kind::Approval,
+        CardAnswer("00", {speechBlankRemain, Art, AfterSchool, {}, Speech, blankRemain}));
     EXPECT_EQ(Utf8(outcome.lines), (Lines{"카드정보조회가 정상처리 되었습니다.", "학생이름   : 김하늘    ",
                                           "학교명     : 한빛초등학교" + std::string(28, ' '),
                                           "치료지원 월잔여금액 :          ", "방과후 월잔여금액 : 80,000",
@@ -77,17 +75,16 @@ TEST_F(AnswersTest, ReaderOffersTherapyAndAfterSchoolItemsWithOneBudgetLinePerRu
 
     // A blank or unknown block ahead shifts nothing.
     const CareBlock unknown{"04X", "000010000", "010000", "기타", "T9", "정선생"};
-    outcome = Read(LookupSource::CardReader, Entry::Kind::Approval,
-                   CardAnswer("00", {{}, Art, unknown, AfterSchool}));
+    outcome = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
+                                     CardAnswer("00", {{}, Art, unknown, AfterSchool}));
     EXPECT_EQ(Names(outcome), (Lines{"미술치료@2", "음악줄넘기(방과후)@4"}));
     EXPECT_EQ(Shown(outcome.shown), "이선생    |45,000");
     EXPECT_EQ(outcome.lines.size(), 5u);
-}
 
-TEST_F(AnswersTest, ManualEntryOffersAllNineAsReceivedAndOneMonthLine) {
+    // Typed in by hand, all nine are offered as received, under one month line.
     const CareBlock ninth{"09S", "", "012345", "ITEMNINE", "T000000009", "TEACHER9"};
-    CardOutcome outcome = Read(LookupSource::ManualEntry, Entry::Kind::Approval,
-                               CardAnswer("00", {Speech, Art, AfterSchool, {}, {}, {}, {}, {}, ninth}));
+    outcome = counter.ReadCardAnswer(LookupSource::ManualEntry, Entry::Kind::Approval,
+                                     CardAnswer("00", {Speech, Art, AfterSchool, {}, {}, {}, {}, {}, ninth}));
     EXPECT_EQ(Utf8(outcome.lines).at(3), "월잔여금액 : 1,250,000");
     EXPECT_EQ(outcome.lines.size(), 4u);
     Lines names = Names(outcome);
@@ -100,15 +97,16 @@ TEST_F(AnswersTest, ManualEntryOffersAllNineAsReceivedAndOneMonthLine) {
 }
 
 TEST_F(AnswersTest, RefusedOrBalanceLookupOffersNothing) {
-    CardOutcome refused = Read(LookupSource::CardReader, Entry::Kind::Approval,
-                               CardAnswer("17", {Art}, "미등록카드번호입니다"));
+    CardOutcome refused = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
+                                                 CardAnswer("17", {Art}, "미등록카드번호입니다"));
     EXPECT_EQ(Utf8(refused.lines), (Lines{"카드정보조회가 거절 되었습니다.", "응답코드   : 17",
                                           "응답메세지 : 미등록카드번호입니다" + std::string(12, ' ')}));
     EXPECT_TRUE(refused.choices.empty() && refused.careList == CareList::Locked && !refused.amountChange);
     // Only the reader's lookup also takes back the teacher and the amount change.
     for (auto source : {LookupSource::CardReader, LookupSource::ManualEntry}) {
         bool reader = source == LookupSource::CardReader;
-        CardOutcome balance = Read(source, Entry::Kind::BalanceInquiry, CardAnswer("00", {Speech, Art}));
+        CardOutcome balance =
+            counter.ReadCardAnswer(source, Entry::Kind::BalanceInquiry, CardAnswer("00", {Speech, Art}));
         EXPECT_EQ(balance.lines.size(), 4u);
         EXPECT_TRUE(balance.choices.empty() && balance.careList == CareList::Withdrawn);
         EXPECT_EQ(Shown(balance.shown), reader ? "|" : "박선생    |");
