@@ -83,16 +83,16 @@ void Program::EndWhenSettled() {
     // A cancellation started by closing the window during an approval goes out before the program
     // ends, rather than at the next start; an unreachable server does not hold the program for long.
     constexpr int GraceMs = 5000;
-    // Nothing is on its way before the first login: an earlier run's cancellations wait for the next.
-    if (!cancellationsStarted_ || cancellations_->Settled()) {
-        emit Ended();
-        return;
-    }
     auto end = [this] {
         if (!std::exchange(ended_, true)) {
             emit Ended();
         }
     };
+    // Nothing is on its way before the first login: an earlier run's cancellations wait for the next.
+    if (!cancellationsStarted_ || cancellations_->Settled()) {
+        end();
+        return;
+    }
     connect(cancellations_, &AutomaticCancellation::AllSent, this, end);
     QTimer::singleShot(GraceMs, this, end);
 }

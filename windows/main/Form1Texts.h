@@ -23,7 +23,6 @@ inline const QString OutcomeNotRecorded =
                    "폴더 권한을 확인해주세요");
 inline const QString CancellationNotKept =
     QStringLiteral("자동취소를 기록할 수 없습니다. 승인 결과를 가맹점 관리 화면에서 확인해주세요");
-
 } // namespace Form1Texts
 
 } // namespace dovra
