@@ -44,17 +44,12 @@ public:
 class RecordingTray final : public dovra::TrayBackend {
 public:
     void Add(const QString& tip, const QIcon&, std::function<void()> onDoubleClick) override {
-        ++adds;
-        ++icons;
+        ++adds, ++icons;
         lastTip = tip;
         doubleClick = std::move(onDoubleClick);
     }
-    void Remove() override {
-        ++removes;
-        --icons;
-    }
+    void Remove() override { --icons; }
     int adds = 0;
-    int removes = 0;
     int icons = 0;
     QString lastTip;
     std::function<void()> doubleClick;

@@ -32,10 +32,6 @@ protected:
 
     const dovra::SettingsPaths& paths() const { return services.paths; }
 
-    std::string Setting(const char* section, const char* key) const {
-        return dovra::ReadIni(section, key, paths().DovraSetting());
-    }
-
     // A control of a window by its name.
     template <class Control = QWidget> static Control* Find(const QObject* window, const char* name) {
         auto* control = window->findChild<Control*>(name);
@@ -47,10 +43,15 @@ protected:
 
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
 
-    // A header as the server echoes it, with the given message type and code.
-    static std::string Header(const char* msgType, const char* respCode, const std::string& merchantNo) {
-        return std::string(msgType) + "0301" + "20261207" + "093015" + "093015052301" + respCode +
-               dovra::PadField(merchantNo, false, 15);
+    // The server's answer to business number 1208147521's login, texts in UTF-8.
+    static std::string LoginAnswer(const char* code, const std::string& name,
+                                   const std::string& address = "") {
+        auto fit = [](const std::string& utf8, int width) {
+            return dovra::PadField(dovra::Utf8ToCp949(utf8), false, width);
+        };
+        return std::string("0100030120261207093015093015052301") + code + "1208147521     1  " +
+               fit(name, 60) + "000071052301" + std::string(20, ' ') + fit("02-3456-7890", 13) +
+               fit(address, 150);
     }
 
     TempFolder temp;
