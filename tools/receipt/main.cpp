@@ -57,9 +57,10 @@ int main(int argc, char* argv[]) {
     CipherLibrary cipher;
     QString out = parser.value("out");
     Counter counter(clock, SettingsPaths{parser.value("root").toStdString()});
-    Services services{messages, tray,   portal,
-                      clock,    cipher, counter.settings().paths(),
-                      counter,  {},     [out] { return PrinterCanvas::IntoPdf(out); }};
+    ServerAddress noLookupServer;
+    Services services{messages, tray,           portal,
+                      clock,    cipher,         counter.settings().paths(),
+                      counter,  noLookupServer, [out] { return PrinterCanvas::IntoPdf(out); }};
     auto value = [&](const char* name) { return ToCp949(parser.value(name)); };
     Receipt receipt{value("kind"),
                     value("card"),
