@@ -1,33 +1,31 @@
 #include "counter/CounterFixture.h"
 
-#include <algorithm>
-
 using namespace dovra;
 
 namespace {
 
 using Lines = std::vector<std::string>;
 using CareList = CardOutcome::CareList;
+using AnswersTest = CounterTest;
 
-class AnswersTest : public CounterTest {
-protected:
-    // Texts as UTF-8, so a failure reads as text; items offered as "name@block".
-    static Lines Utf8(Lines lines) {
-        std::ranges::transform(lines, lines.begin(),
-                               [](const std::string& line) { return Cp949ToUtf8(line); });
-        return lines;
+// Texts as UTF-8 and joined by "|", so a failure reads as text; items offered as "name@block".
+std::string Text(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += (&line == &lines.front() ? "" : "|") + Cp949ToUtf8(line);
     }
-    static Lines Names(const CardOutcome& outcome) {
-        Lines names;
-        for (const CareChoice& choice : outcome.choices) {
-            names.push_back(Cp949ToUtf8(choice.name) + "@" + std::to_string(choice.item));
-        }
-        return names;
+    return text;
+}
+Lines Names(const CardOutcome& outcome) {
+    Lines names;
+    for (const CareChoice& choice : outcome.choices) {
+        names.push_back(Cp949ToUtf8(choice.name) + "@" + std::to_string(choice.item));
     }
-    static std::string Shown(const CareShown& shown) {
-        return Cp949ToUtf8(shown.teacher) + "|" + shown.amount;
-    }
-};
+    return names;
+}
+std::string Shown(const CareShown& shown) {
+    return Cp949ToUtf8(shown.teacher) + "|" + shown.amount;
+}
 
 } // namespace
 
@@ -37,21 +35,19 @@ TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
                Fit("새싹아동발달센터", 60) + "000071052301" + std::string(20, ' ') + Fit("02-3456-7890", 13) +
                Fit("서울 마포구", 150) + std::string(40, '#'); // the decrypt buffer goes on
     };
-    LoginOutcome accepted = counter.ReadLoginAnswer(answer("00"));
-    EXPECT_EQ(accepted.result, LoginOutcome::Result::Accepted);
-    const MerchantDetails& m = accepted.merchant;
-    EXPECT_EQ(Utf8({m.name, m.number, m.telephone, m.address}),
-              Utf8({Fit("새싹아동발달센터", 60), "000071052301", "02-3456-7890 ", Fit("서울 마포구", 150)}));
-
-    const std::pair<std::string, LoginOutcome::Result> others[] = {
-        {answer("33"), LoginOutcome::Result::Refused},
-        {answer("00", "03O9"), LoginOutcome::Result::Unreadable},
-        {answer("33", "03O9"), LoginOutcome::Result::Refused},
-        {"0309", LoginOutcome::Result::Refused}};
-    for (const auto& [text, result] : others) {
+    using enum LoginOutcome::Result;
+    const std::tuple<std::string, LoginOutcome::Result, std::string> cases[] = {
+        {answer("00"), Accepted,
+         Text({Fit("새싹아동발달센터", 60), "000071052301", "02-3456-7890 ", Fit("서울 마포구", 150)})},
+        {answer("33"), Refused, "|||"},
+        {answer("00", "03O9"), Unreadable, "|||"},
+        {answer("33", "03O9"), Refused, "|||"},
+        {"0309", Refused, "|||"}};
+    for (const auto& [text, result, merchant] : cases) {
         LoginOutcome outcome = counter.ReadLoginAnswer(text);
+        const MerchantDetails& m = outcome.merchant;
         EXPECT_EQ(outcome.result, result) << text.substr(0, 40);
-        EXPECT_EQ(outcome.merchant.name + outcome.merchant.number, "") << text.substr(0, 40);
+        EXPECT_EQ(Text({m.name, m.number, m.telephone, m.address}), merchant) << text.substr(0, 40);
     }
 }
 
@@ -62,10 +58,12 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
     CardOutcome outcome = counter.ReadCardAnswer(
         LookupSource::CardReader, Entry::Kind::Approval,
         CardAnswer("00", {speechBlankRemain, Art, AfterSchool, {}, Speech, blankRemain}));
-    EXPECT_EQ(Utf8(outcome.lines), (Lines{"카드정보조회가 정상처리 되었습니다.", "학생이름   : 김하늘    ",
-                                          "학교명     : 한빛초등학교" + std::string(28, ' '),
-                                          "치료지원 월잔여금액 :          ", "방과후 월잔여금액 : 80,000",
-                                          "치료지원 월잔여금액 : 150,000"}));
+    const std::string pupil =
+        "카드정보조회가 정상처리 되었습니다.|학생이름   : 김하늘    |학교명     : 한빛초등학교" +
+        std::string(28, ' ');
+    EXPECT_EQ(
+        Text(outcome.lines),
+        pupil + "|치료지원 월잔여금액 :          |방과후 월잔여금액 : 80,000|치료지원 월잔여금액 : 150,000");
     EXPECT_EQ(Names(outcome), (Lines{"언어치료@1", "미술치료@2", "음악줄넘기(방과후)@3", "언어치료@5",
                                      "음악줄넘기(방과후)@6"}));
     EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
@@ -85,8 +83,7 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
     const CareBlock ninth{"09S", "", "012345", "ITEMNINE", "T000000009", "TEACHER9"};
     outcome = counter.ReadCardAnswer(LookupSource::ManualEntry, Entry::Kind::Approval,
                                      CardAnswer("00", {Speech, Art, AfterSchool, {}, {}, {}, {}, {}, ninth}));
-    EXPECT_EQ(Utf8(outcome.lines).at(3), "월잔여금액 : 1,250,000");
-    EXPECT_EQ(outcome.lines.size(), 4u);
+    EXPECT_EQ(Text(outcome.lines), pupil + "|월잔여금액 : 1,250,000");
     Lines names = Names(outcome);
     ASSERT_EQ(names.size(), 9u);
     EXPECT_EQ(names[2] + names[7], "음악줄넘기" + std::string(10, ' ') + "@3" + std::string(20, ' ') + "@8");
@@ -99,8 +96,9 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
 TEST_F(AnswersTest, RefusedOrBalanceLookupOffersNothing) {
     CardOutcome refused = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
                                                  CardAnswer("17", {Art}, "미등록카드번호입니다"));
-    EXPECT_EQ(Utf8(refused.lines), (Lines{"카드정보조회가 거절 되었습니다.", "응답코드   : 17",
-                                          "응답메세지 : 미등록카드번호입니다" + std::string(12, ' ')}));
+    EXPECT_EQ(Text(refused.lines),
+              "카드정보조회가 거절 되었습니다.|응답코드   : 17|응답메세지 : 미등록카드번호입니다" +
+                  std::string(12, ' '));
     EXPECT_TRUE(refused.choices.empty() && refused.careList == CareList::Locked && !refused.amountChange);
     // Only the reader's lookup also takes back the teacher and the amount change.
     for (auto source : {LookupSource::CardReader, LookupSource::ManualEntry}) {
@@ -150,20 +148,17 @@ TEST_F(AnswersTest, TransactionAnswersGiveTheLinesAndTheReceiptOfTheirKind) {
             std::tuple(code[0] == '8' ? "한도초과" : "", "S000100000000120000A000000000");
         entry.kind = kind;
         TransactionOutcome outcome = counter.ReadTransactionAnswer(entry, "0450" + t.Text());
-        std::string lines;
-        for (const std::string& line : Utf8(outcome.lines)) {
-            lines += (lines.empty() ? "" : "|") + line;
-        }
-        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(Text(outcome.lines), expected);
         ASSERT_EQ(bool(outcome.receipt), code[0] == '0' && kind != BalanceInquiry) << expected;
         if (outcome.receipt) {
             const Receipt& r = *outcome.receipt;
             const MerchantDetails& m = r.merchant;
-            EXPECT_EQ(Utf8({r.kind, r.cardNumber, r.dateTime, r.approvalNo, r.amount, r.remain, r.careItem,
-                            r.teacher, m.name, m.number, m.telephone, m.address}),
-                      (Lines{kind == Approval ? "카드 승인" : "카드 취소", "9410000012345678",
-                             "20261207  9:30:16", "12345678\t", "40,000", "260,000", "언어치료", "이수진",
-                             "새싹아동발달센터", "000071052301", "02-3456-7890", "서울 마포구"}));
+            EXPECT_EQ(
+                Text({r.kind, r.cardNumber, r.dateTime, r.approvalNo, r.amount, r.remain, r.careItem,
+                      r.teacher, m.name, m.number, m.telephone, m.address}),
+                (kind == Approval ? "카드 승인" : "카드 취소") +
+                    std::string("|9410000012345678|20261207  9:30:16|12345678\t|40,000|260,000|언어치료|"
+                                "이수진|새싹아동발달센터|000071052301|02-3456-7890|서울 마포구"));
         }
     }
 }

@@ -14,8 +14,7 @@ protected:
     static std::string Approval() { return Telegram{}.Text(); }
     static std::string Cancellation(const std::string& sent, const std::string& dated) {
         Telegram t{.msgType = "0600", .sendTime = sent, .trace = sent + "052301", .transTime = dated};
-        t.cancelType = "2";
-        t.teacherCode = "";
+        std::tie(t.cancelType, t.teacherCode) = std::tuple("2", "");
         return t.Text();
     }
     std::filesystem::path File(const std::string& id, const char* suffix) const {
@@ -27,9 +26,6 @@ protected:
             entries.emplace_back(entry.kind, entry.telegram);
         }
         return entries;
-    }
-    static std::pair<bool, bool> SettledAndRetry(const CancellationQueue& queue) {
-        return {queue.Settled(), queue.NeedsRetry()};
     }
 
     bool removable = false; // a virus scanner can hold an entry open
@@ -56,27 +52,24 @@ TEST_F(JournalTest, TimedOutApprovalIsReplacedByItsCancellationAndSentOnce) {
     ASSERT_TRUE(queue.Next());
     EXPECT_FALSE(queue.Next());
     queue.Finish(false);
-    EXPECT_EQ(SettledAndRetry(queue), std::pair(false, true));
+    EXPECT_TRUE(!queue.Settled() && queue.NeedsRetry());
     EXPECT_EQ(OnDisk(queue), pending);
     ASSERT_TRUE(queue.Next());
     queue.Finish(true);
     EXPECT_TRUE(OnDisk(queue).empty());
     EXPECT_FALSE(queue.Next());
-    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, false));
+    EXPECT_TRUE(queue.Settled() && !queue.NeedsRetry());
 }
 
 TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApprovals) {
     CancellationQueue queue(counter, remover);
     auto cancelled = queue.journal().RecordApproval(Approval());
     auto answered = queue.journal().RecordApproval(Approval());
-    auto open = queue.journal().RecordApproval(Approval());
+    ASSERT_TRUE(queue.journal().RecordApproval(Approval())); // left open
     ASSERT_TRUE(queue.journal().RecordCancellation(*cancelled, "cancel"));
     ASSERT_TRUE(queue.journal().ClearApproval(*answered)); // the removal was refused: a mark instead
     ASSERT_TRUE(std::filesystem::exists(File(*cancelled, ".approval")) &&
                 std::filesystem::exists(File(*answered, ".approval")));
-    auto entries = queue.journal().Entries();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].id + entries[1].id + entries[2].id, *cancelled + *answered + *open); // oldest first
     EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::PendingCancellation, "cancel"},
                                          {Kind::AnsweredApproval, ""},
                                          {Kind::OpenApproval, Approval()}}));
@@ -106,10 +99,10 @@ TEST_F(JournalTest, AnsweredApprovalTheDiskCannotRecordIsKeptInMemory) {
     queue.Start();
     EXPECT_FALSE(queue.Next());
     EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::OpenApproval, Approval()}}));
-    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, true));
+    EXPECT_TRUE(queue.Settled() && queue.NeedsRetry());
 
     std::filesystem::remove(File(*id, ".answered.new"));
     queue.RetryRecords();
-    EXPECT_EQ(SettledAndRetry(queue), std::pair(true, false));
+    EXPECT_TRUE(queue.Settled() && !queue.NeedsRetry());
     EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::AnsweredApproval, ""}}));
 }

@@ -68,10 +68,9 @@ std::string Answer(bool table, char kind, const std::string& input) {
         std::u16string unit(1, static_cast<char16_t>(std::stoi(input, nullptr, 16)));
         return Hex(table ? cp949table::Utf16ToCp949(unit) : Utf16ToCp949(unit), " %02X");
     }
-    if (kind == 'U') {
-        return " " + Hex(table ? cp949table::Utf8ToCp949(bytes) : Utf8ToCp949(bytes));
-    }
-    return " " + Hex(table ? cp949table::Cp949ToUtf8(bytes) : Cp949ToUtf8(bytes));
+    auto convert = kind == 'U' ? (table ? cp949table::Utf8ToCp949 : Utf8ToCp949)
+                               : (table ? cp949table::Cp949ToUtf8 : Cp949ToUtf8);
+    return " " + Hex(convert(bytes));
 }
 
 // Whole texts, where one character's bytes can disturb the next: malformed UTF-8 built around every
