@@ -9,6 +9,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,11 +28,16 @@ inline std::string At(const std::string& answer, int position, int width) {
 }
 
 // A well-formed request of the counter at 09:30:15 on 7 December 2026 (the time is the one given), with a
-// trace number of its own so that no two are repeats.
+// trace number of its own so that no two are repeats. A cancel type of "2" makes it the automatic one.
 RequestFields CounterRequest(const std::string& msgType, const std::string& card = Haneul,
                              const std::string& care = "", const std::string& amount = "0",
                              const std::string& time = "093015");
-RequestFields AutoCancel(const char* card, const char* care, const char* amount, const char* time = "093015");
+inline RequestFields AutoCancel(const char* card, const char* care, const char* amount,
+                                const char* time = "093015") {
+    RequestFields f = CounterRequest("0600", card, care, amount, time);
+    f.CancelType = "2";
+    return f;
+}
 RequestFields LoginRequest(const std::string& authNo = "2580"); // the demo merchant's
 std::string Telegram(const RequestFields& fields);              // by MsgType, the login's or 450 bytes
 // What a decrypted request looks like to the server: the framed telegram, the library's NUL, spaces.
@@ -43,29 +49,13 @@ std::vector<std::string> LedgerProblems(Ledger& ledger);
 const CipherLibrary& LoadedCipher();
 void EnsureQtApplication();
 
-// A fresh demo ledger decided on directly, with the demo merchant logged in from 127.0.0.1. The server's
+// A fresh demo ledger decided on directly, with the demo merchant logged in from `peer`. The server's
 // clock is `clock`; the times given to the helpers are the terminal's.
 class DemoLedgerTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    // One request from `peer` in a transaction of its own, as a batch of one.
+    // One request in a transaction of its own, as a batch of one.
     Outcome Ask(const RequestFields& fields, Port port = Port::Approval);
-    Outcome Approve(const char* card, const char* care, const char* amount, const char* time = "093015") {
-        return Ask(CounterRequest("0500", card, care, amount, time));
-    }
-    Outcome CancelByNumber(const std::string& number, const std::string& date = "20261207") {
-        RequestFields f = CounterRequest("0600");
-        f.OrgApprovalNo = number;
-        f.OrgAuthDate = date;
-        f.TransDate = FormatDate(clock.Now()); // the terminal's calendar agrees with the server's
-        return Ask(f);
-    }
-    LedgerEntry Entry(const Outcome& approval) {
-        return ledger.ApprovalByNumber(DemoMerchant, At(approval.answer, 136, 12), "20261207").value();
-    }
-    std::int64_t Used(const std::string& card, char programme = 'S') {
-        return ledger.BudgetOf(card, programme, "202612").used;
-    }
 
     TempFolder temp;
     SettableClock clock{{2026, 12, 7, 9, 30, 15}};
@@ -92,11 +82,13 @@ public:
                         QHostAddress from = QHostAddress::LocalHost) const {
         return TerminalExchange(LoadedCipher(), Target(port, std::move(from)), Telegram(fields));
     }
-    int Logged(const std::string& text) const; // lines holding the text
+    int Logged(const std::string& text) const { // lines holding the text
+        std::lock_guard lock(logMutex_);
+        return static_cast<int>(std::ranges::count_if(log_, [&](auto& l) { return l.find(text) != l.npos; }));
+    }
 
 private:
     std::unique_ptr<QThread> thread_;
-    bool listening_ = false;
     quint16 ports_[2] = {0, 0};
     mutable std::mutex logMutex_;
     std::vector<std::string> log_;

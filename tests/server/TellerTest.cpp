@@ -16,6 +16,28 @@ std::string Text(const char* utf8, int width) {
 
 class TellerTest : public DemoLedgerTest {
 protected:
+    Outcome Approve(const char* card, const char* care, const char* amount, const char* time = "093015") {
+        return Ask(CounterRequest("0500", card, care, amount, time));
+    }
+    Outcome CancelByNumber(const std::string& number, const std::string& date = "20261207") {
+        RequestFields f = CounterRequest("0600");
+        f.OrgApprovalNo = number;
+        f.OrgAuthDate = date;
+        f.TransDate = FormatDate(clock.Now()); // the terminal's calendar agrees with the server's
+        return Ask(f);
+    }
+    // One digit per approval, 1 when it has been cancelled.
+    std::string Cancelled(const std::vector<Outcome>& approvals) {
+        std::string flags;
+        for (const Outcome& a : approvals) {
+            LedgerEntry e = ledger.ApprovalByNumber(DemoMerchant, At(a.answer, 136, 12), "20261207").value();
+            flags += ledger.IsCancelled(e.id) ? '1' : '0';
+        }
+        return flags;
+    }
+    std::int64_t Used(const std::string& card, char programme = 'S') {
+        return ledger.BudgetOf(card, programme, "202612").used;
+    }
     std::int64_t Rows() {
         return Count(ledger, "SELECT (SELECT count(*) FROM ledger) + (SELECT count(*) FROM replays) + "
                              "(SELECT count(*) FROM sessions)");
@@ -34,10 +56,10 @@ TEST_F(ExchangeTest, LoginAnswersWithTheMerchantBlockAtTheEnd) {
     f.RespCode = "30";
     std::string a = Ask(f).answer;
     // The prefix counts bytes, so the Hangul below counts twice.
-    EXPECT_EQ(At(a, 1, 8), "03090100");
-    EXPECT_EQ(a.substr(26), f.TraceNo + "00" + "1208147521     " + "1  " + Text("새싹아동발달센터", 60) +
-                                "000071052301" + std::string(20, ' ') + "02-3456-7890 " +
-                                Text("서울특별시 마포구 월드컵로 120 3층", 150));
+    EXPECT_EQ(At(a, 1, 8) + a.substr(26), "03090100" + f.TraceNo + "00" + "1208147521     " + "1  " +
+                                              Text("새싹아동발달센터", 60) + "000071052301" +
+                                              std::string(20, ' ') + "02-3456-7890 " +
+                                              Text("서울특별시 마포구 월드컵로 120 3층", 150));
     EXPECT_EQ(Ask(LoginRequest("258")).respCode, "33");
     f.MerchantNo = "1208147522";
     Outcome unknown = Ask(f);
@@ -45,20 +67,19 @@ TEST_F(ExchangeTest, LoginAnswersWithTheMerchantBlockAtTheEnd) {
 }
 
 TEST_F(ExchangeTest, CardLookupAndBalanceInquiryShowEachProgrammesMonth) {
-    ASSERT_EQ(Approve(Haneul, "01S", "40000").respCode + Approve(Haneul, "03A", "30000").respCode, "0000");
+    ASSERT_EQ(Approve(Haneul, "01S", "40000").respCode, "00");
+    ASSERT_EQ(Approve(Haneul, "03A", "30000").respCode, "00");
     std::string a = Ask(CounterRequest("0200")).answer;
-    EXPECT_EQ(At(a, 1, 4) + At(a, 39, 2) + At(a, 73, 37), "097400" + PadField(Haneul, false, 37));
-    EXPECT_EQ(At(a, 168, 27), "000220000000040000000180000");
-    EXPECT_EQ(At(a, 228, 82), Text("김하늘", 10) + Text("서울새싹초등학교", 40) + Text("정상완료", 32));
-    EXPECT_EQ(At(a, 457, 61),
-              "01S000180000040000" + Text("언어치료", 20) + "T000000001" + Text("이수진", 10) + "02S");
-    EXPECT_EQ(At(a, 573, 58),
-              "03A000070000030000" + Text("방과후 미술", 20) + "T000000003" + Text("최유리", 10));
-    EXPECT_EQ(a.substr(630), std::string(6 * 58, ' '));
-
+    EXPECT_EQ(At(a, 1, 4) + At(a, 39, 2) + At(a, 73, 37) + At(a, 168, 27),
+              "097400" + PadField(Haneul, false, 37) + "000220000000040000000180000");
+    EXPECT_EQ(At(a, 228, 82) + At(a, 457, 174) + a.substr(630),
+              Text("김하늘", 10) + Text("서울새싹초등학교", 40) + Text("정상완료", 32) +
+                  "01S000180000040000" + Text("언어치료", 20) + "T000000001" + Text("이수진", 10) + "02S" +
+                  At(a, 518, 55) + "03A000070000030000" + Text("방과후 미술", 20) + "T000000003" +
+                  Text("최유리", 10) + std::string(6 * 58, ' '));
     a = Ask(CounterRequest("0700")).answer;
-    EXPECT_EQ(At(a, 1, 4) + At(a, 228, 10), "0450" + Text("김하늘", 10));
-    EXPECT_EQ(a.substr(309), "S000040000000180000A000030000000070000" + std::string(107, ' '));
+    EXPECT_EQ(At(a, 1, 4) + At(a, 228, 10) + a.substr(309),
+              "0450" + Text("김하늘", 10) + "S000040000000180000A000030000000070000" + std::string(107, ' '));
 }
 
 TEST_F(ExchangeTest, MerchantAndCardChecksRefuseEveryCardExchange) {
@@ -72,10 +93,11 @@ TEST_F(ExchangeTest, MerchantAndCardChecksRefuseEveryCardExchange) {
             RequestFields f = CounterRequest(type, card, "01S", "1000");
             f.MerchantNo = merchant;
             Outcome refused = Ask(f);
-            EXPECT_EQ(refused.respCode, code) << type << " " << card;
-            EXPECT_EQ(refused.answer.size(), std::string(type) == "0200" ? 978u : 454u);
-            EXPECT_EQ(At(refused.answer, 27, 12) + At(refused.answer, 278, 32),
-                      f.TraceNo + Text(message, 32));
+            EXPECT_EQ(refused.respCode + std::to_string(refused.answer.size()) + At(refused.answer, 27, 12) +
+                          At(refused.answer, 278, 32),
+                      code + std::string(type == std::string("0200") ? "978" : "454") + f.TraceNo +
+                          Text(message, 32))
+                << type << " " << card;
         }
     }
     EXPECT_EQ(Used(Haneul), 0);
@@ -85,22 +107,20 @@ TEST_F(ExchangeTest, ApprovalChargesTheItemsProgrammeOnceAndAnswersTheMonth) {
     RequestFields f = CounterRequest("0500", Haneul, "03A", "30000");
     std::string a = Ask(f).answer;
     ASSERT_EQ(a.size(), 454u);
-    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 14) + At(a, 73, 16), "0020261207093015" + std::string(Haneul));
-    EXPECT_EQ(At(a, 126, 10), "0000030000");
+    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 14) + At(a, 73, 16) + At(a, 126, 10) + At(a, 168, 27) + At(a, 228, 10),
+              "0020261207093015" + std::string(Haneul) + "0000030000" + "000100000000030000000070000" +
+                  Text("김하늘", 10));
     EXPECT_EQ(At(a, 136, 12).find_first_not_of("0123456789"), std::string::npos);
-    EXPECT_EQ(At(a, 168, 27) + At(a, 228, 10), "000100000000030000000070000" + Text("김하늘", 10));
     // The same bytes again, even a moment later, get the first answer and no second charge; another
     // counter's request with the same trace number is another request.
     clock.Set({2026, 12, 7, 9, 30, 20});
     Outcome repeat = Ask(f);
-    EXPECT_TRUE(repeat.replayed);
-    EXPECT_EQ(repeat.answer, a);
+    EXPECT_TRUE(repeat.replayed && repeat.answer == a);
     f.CardData = Bada;
     f.CareCode = "01A";
     EXPECT_FALSE(Ask(f).replayed);
-    EXPECT_EQ(Used(Haneul, 'A'), 30000);
-    EXPECT_EQ(Used(Bada, 'A'), 30000);
-    EXPECT_EQ(Used(Haneul), 0);
+    EXPECT_EQ(std::vector({Used(Haneul, 'A'), Used(Bada, 'A'), Used(Haneul)}),
+              std::vector<std::int64_t>({30000, 30000, 0}));
 
     const std::tuple<const char*, const char*, const char*, const char*> refusals[] = {
         {Haneul, "04S", "1000", "99"},   {Haneul, "01S", "0", "73"},      {Haneul, "01S", "12a4", "73"},
@@ -114,28 +134,28 @@ TEST_F(ExchangeTest, ApprovalChargesTheItemsProgrammeOnceAndAnswersTheMonth) {
 
 TEST_F(ExchangeTest, CancellationByNumberRestoresTheApprovalsMonthOnce) {
     std::string number = At(Approve(Bada, "02S", "45000").answer, 136, 12);
-    EXPECT_EQ(CancelByNumber("1234").respCode, "22");
-    EXPECT_EQ(CancelByNumber(number, "20261206").respCode, "22");
+    EXPECT_EQ(CancelByNumber("1234").respCode + CancelByNumber(number, "20261206").respCode, "2222");
     // A new month starts full; the cancellation gives the amount back to the approval's month.
     clock.Set({2027, 1, 2, 10, 0, 0});
     EXPECT_EQ(At(Ask(CounterRequest("0200", Bada)).answer, 186, 9), "000180000");
     // The number may be typed without its leading zeros.
     std::string a = CancelByNumber(number.substr(number.find_first_not_of('0'))).answer;
-    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 8) + At(a, 126, 10), "00202701020000045000");
+    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 8) + At(a, 126, 10) + At(a, 168, 27) + At(a, 228, 10),
+              "00202701020000045000" + std::string("000180000000000000000180000") + Text("이바다", 10));
     EXPECT_NE(At(a, 136, 12), number);
-    EXPECT_EQ(At(a, 168, 27) + At(a, 228, 10), "000180000000000000000180000" + Text("이바다", 10));
     EXPECT_EQ(CancelByNumber(number).respCode, "23");
     EXPECT_EQ(Used(Bada), 0);
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
 TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
-    // The same item on the same card again half a minute later; the second approval never arrives.
+    // The same item on the same card again half a minute later; the second approval never arrives. One
+    // cancellation comes at the time-out, one after a restart.
     Outcome receipted = Approve(Haneul, "01S", "40000", "093015");
     clock.Set({2026, 12, 7, 9, 30, 57});
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093057")).respCode, "22"); // at the time-out
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093045")).respCode, "22"); // after a restart
-    EXPECT_FALSE(ledger.IsCancelled(Entry(receipted).id));
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093057")).respCode, "22");
+    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093045")).respCode, "22");
+    EXPECT_EQ(Cancelled({receipted}), "0");
 
     // Of two equal approvals ten seconds apart, each cancellation takes its own.
     clock.Set({2026, 12, 7, 9, 32, 0});
@@ -143,21 +163,17 @@ TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     Outcome later = Approve(Haneul, "01S", "40000", "093210");
     RequestFields timedOut = AutoCancel(Haneul, "01S", "40000", "093222");
     Outcome reversed = Ask(timedOut);
-    EXPECT_TRUE(ledger.IsCancelled(Entry(later).id));
-    EXPECT_FALSE(ledger.IsCancelled(Entry(earlier).id));
+    EXPECT_EQ(Cancelled({earlier, later}), "01");
     // Sent again byte for byte, it is answered again and reverses nothing more.
     Outcome again = Ask(timedOut);
-    EXPECT_TRUE(again.replayed);
-    EXPECT_EQ(again.answer, reversed.answer);
-    EXPECT_FALSE(ledger.IsCancelled(Entry(earlier).id));
+    EXPECT_TRUE(again.replayed && again.answer == reversed.answer);
+    EXPECT_EQ(Cancelled({earlier}), "0");
     ASSERT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "093200")).respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(earlier).id));
 
     // The reach ends 25 seconds before the cancellation's moment; its own second is included.
     Outcome atReach = Approve(Bada, "02S", "45000", "093300");
     EXPECT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "093326")).respCode, "22");
-    ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "093325")).respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(atReach).id));
+    EXPECT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "093325")).respCode, "00");
 
     // Without a readable moment (an hour that does not exist) the arrival stands for it.
     clock.Set({2026, 12, 7, 9, 34, 0});
@@ -166,8 +182,7 @@ TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     Outcome recent = Approve(Bada, "03S", "45000", "093426");
     EXPECT_EQ(Ask(AutoCancel(Haneul, "02S", "50000", "240000")).respCode, "22");
     EXPECT_EQ(Ask(AutoCancel(Bada, "03S", "45000", "240000")).respCode, "00");
-    EXPECT_FALSE(ledger.IsCancelled(Entry(early).id));
-    EXPECT_TRUE(ledger.IsCancelled(Entry(recent).id));
+    EXPECT_EQ(Cancelled({earlier, atReach, early, recent}), "1101");
     EXPECT_EQ(Used(Haneul), 40000 + 50000);
     // Each one that found nothing is kept for the record.
     EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'"), 4);
@@ -182,8 +197,6 @@ TEST_F(ExchangeTest, LateAutomaticCancellationGoesByTheTerminalsClock) {
     Outcome retaken = Approve(Haneul, "01S", "40000", "092400");
     clock.Set({2026, 12, 7, 14, 5, 0});
     ASSERT_EQ(Ask(AutoCancel(Haneul, "01S", "40000", "092325")).respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(unanswered).id));
-    EXPECT_FALSE(ledger.IsCancelled(Entry(retaken).id));
 
     // A cancellation that found nothing is decided afresh when the same bytes come again: the approval
     // it was meant for may have been delayed in the network and reached the ledger since.
@@ -193,13 +206,12 @@ TEST_F(ExchangeTest, LateAutomaticCancellationGoesByTheTerminalsClock) {
     Outcome retried = Ask(early);
     EXPECT_FALSE(retried.replayed);
     EXPECT_EQ(retried.respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(delayed).id));
 
     // Another terminal runs eight minutes ahead, and its cancellation comes at once.
     Outcome ahead = Approve(Bada, "02S", "45000", "141300");
     clock.Set({2026, 12, 7, 14, 5, 10});
     ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000", "141310")).respCode, "00");
-    EXPECT_TRUE(ledger.IsCancelled(Entry(ahead).id));
+    EXPECT_EQ(Cancelled({unanswered, retaken, delayed, ahead}), "1011");
     EXPECT_EQ(Used(Haneul), 40000);
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
@@ -210,10 +222,9 @@ TEST_F(SafeguardTest, OnlyALoggedInMerchantMovesMoneyOrReadsACard) {
         {"000071052302", "1208147522", "둘째", "02", "서울", salt, HashAuthNumber(salt, "1357")});
     std::int64_t before = Rows();
     peer = "127.0.0.2";
-    for (const char* type : {"0200", "0500", "0700"}) {
-        EXPECT_EQ(Answer(type), "77") << type;
-    }
-    EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "1000")).respCode, "77");
+    EXPECT_EQ(Answer("0200") + Answer("0500") + Answer("0700") +
+                  Ask(AutoCancel(Haneul, "01S", "1000")).respCode,
+              "77777777");
     EXPECT_EQ(Rows(), before); // not even the unmatched automatic cancellation is recorded
 
     // Another merchant's number from a logged-in address is refused alike.
@@ -224,12 +235,10 @@ TEST_F(SafeguardTest, OnlyALoggedInMerchantMovesMoneyOrReadsACard) {
     // A wrong login leaves the session; a right one replaces it, and only once it is on disk.
     RequestFields second = LoginRequest("1358");
     second.MerchantNo = "1208147522";
-    EXPECT_EQ(Ask(second).respCode, "33");
-    EXPECT_EQ(Answer("0200"), "00");
+    EXPECT_EQ(Ask(second).respCode + Answer("0200"), "3300");
     second.AuthNo = "1357";
     Outcome opened = Ask(second);
-    EXPECT_EQ(opened.respCode, "00");
-    EXPECT_TRUE(opened.needsCommit);
+    EXPECT_TRUE(opened.respCode == "00" && opened.needsCommit);
     EXPECT_EQ(Ask(other).respCode + Answer("0200"), "0077");
     EXPECT_EQ(Ask(LoginRequest()).respCode, "00");
 
@@ -257,8 +266,7 @@ TEST_F(SafeguardTest, WrongAuthenticationNumbersLockOnlyTheGuessersAddress) {
     wrong.push_back(Ask(LoginRequest())); // locked: the right number is not even compared
     for (const Outcome& o : wrong) {
         EXPECT_EQ(o.respCode, "33");
-        EXPECT_EQ(o.note.find("000"), std::string::npos) << o.note;
-        EXPECT_EQ(o.note.find("2580"), std::string::npos) << o.note;
+        EXPECT_TRUE(o.note.find("000") == o.note.npos && o.note.find("2580") == o.note.npos) << o.note;
     }
     // The merchant's own counter elsewhere is not locked out.
     peer = "127.0.0.1";
@@ -272,10 +280,12 @@ TEST_F(SafeguardTest, WrongAuthenticationNumbersLockOnlyTheGuessersAddress) {
 
 TEST_F(SafeguardTest, MissedCancellationNumbersLockCancellationsByNumber) {
     std::string number = At(Approve(Haneul, "01S", "1000").answer, 136, 12);
+    std::string codes;
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(CancelByNumber(std::to_string(900 + i)).respCode, "22");
+        codes += CancelByNumber(std::to_string(900 + i)).respCode;
     }
-    EXPECT_EQ(CancelByNumber(number).respCode, "22"); // locked: not even looked up
+    codes += CancelByNumber(number).respCode; // locked: not even looked up
+    EXPECT_EQ(codes, std::string(22, '2'));
     EXPECT_EQ(Used(Haneul), 1000);
     // The automatic cancellation matches one approval only and is not held up.
     EXPECT_EQ(Ask(AutoCancel(Haneul, "01S", "1000")).respCode, "00");
@@ -297,8 +307,9 @@ TEST_F(SafeguardTest, OnlyFreshTelegramsMoveMoneyAndOnlyChangesLeaveRows) {
         }
     }
     // Refusals, lookups and balance inquiries change nothing and keep nothing.
-    EXPECT_EQ(Approve(Chorong, "01S", "20000").respCode + Approve(Chorong, "09S", "20000").respCode, "8899");
-    EXPECT_EQ(CancelByNumber("77").respCode + Answer("0200") + Answer("0700"), "220000");
+    EXPECT_EQ(Approve(Chorong, "01S", "20000").respCode + Approve(Chorong, "09S", "20000").respCode +
+                  CancelByNumber("77").respCode + Answer("0200") + Answer("0700"),
+              "8899220000");
     EXPECT_EQ(Rows(), afterOne);
 
     // A terminal a day ahead, just after midnight: its telegram is taken until the end of the next
