@@ -1,37 +1,10 @@
 #include "ServerTestSupport.h"
 
-#include "server/LedgerWorker.h"
-
-#include <latch>
 #include <map>
 #include <random>
 
 using namespace dovra;
 using namespace dovra::testing;
-
-namespace {
-
-// Decides the telegrams through the real worker, so they go in group commits; the answers in order.
-std::vector<Outcome> DecideInBatches(Ledger& ledger, Teller& teller,
-                                     const std::vector<std::string>& telegrams) {
-    std::vector<Outcome> outcomes(telegrams.size());
-    std::latch decided(static_cast<std::ptrdiff_t>(telegrams.size()));
-    LedgerWorker worker(ledger, teller, [&](std::vector<LedgerResult> results) {
-        for (LedgerResult& r : results) {
-            outcomes[r.ticket] = std::move(r.outcome);
-            decided.count_down();
-        }
-    });
-    for (size_t i = 0; i < telegrams.size(); ++i) {
-        Request request = ReadRequest(AsDecrypted(telegrams[i]), Port::Approval).request;
-        request.peer = "127.0.0.1";
-        worker.Submit({i, std::move(request)});
-    }
-    decided.wait();
-    return outcomes;
-}
-
-} // namespace
 
 TEST_F(DemoLedgerTest, RandomApprovalsAndCancellationsKeepTheLedgerSound) {
     std::mt19937 random(20261207);
@@ -64,7 +37,15 @@ TEST_F(DemoLedgerTest, RandomApprovalsAndCancellationsKeepTheLedgerSound) {
             telegrams.push_back(what == 9 && !sent.empty() ? sent[pick(sent.size())]
                                                            : AssembleStandardRequest(f));
         }
-        std::vector<Outcome> outcomes = DecideInBatches(ledger, teller, telegrams);
+        // One transaction per burst, as the ledger's worker commits a group.
+        std::vector<Outcome> outcomes;
+        ledger.Begin();
+        for (const std::string& telegram : telegrams) {
+            Request request = ReadRequest(AsDecrypted(telegram), Port::Approval).request;
+            request.peer = peer;
+            outcomes.push_back(teller.Handle(request));
+        }
+        ledger.Commit();
         for (size_t i = 0; i < outcomes.size(); ++i) {
             const Outcome& o = outcomes[i];
             ASSERT_NE(o.respCode, "29") << o.note;

@@ -22,11 +22,10 @@ struct ServerProcess {
     explicit ServerProcess(const std::filesystem::path& db, const QString& listen = "127.0.0.1:0",
                            const QString& lookup = "127.0.0.1:0") {
         EnsureQtApplication();
-        QStringList arguments{"--listen", listen, "--lookup-listen", lookup, "--cipher", TSEED_LIBRARY};
-        if (!db.empty()) {
-            arguments << "--db" << QString::fromStdString(db.string());
-        }
-        process.start(DOVRA_SERVER, arguments);
+        QStringList withDb = {"--db", QString::fromStdString(db.string())};
+        process.start(DOVRA_SERVER,
+                      QStringList{"--listen", listen, "--lookup-listen", lookup, "--cipher", TSEED_LIBRARY} +
+                          (db.empty() ? QStringList() : withDb));
     }
     ~ServerProcess() {
         process.kill();
