@@ -104,15 +104,6 @@ std::string Z85Group(uint64_t value) {
     return group;
 }
 
-std::string Z85(const Bytes& bin) {
-    std::string text;
-    for (size_t i = 0; i + 4 <= bin.size(); i += 4) {
-        auto byte = [&](size_t k) { return uint64_t{static_cast<unsigned char>(bin[i + k])}; };
-        text += Z85Group(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3));
-    }
-    return text;
-}
-
 // Seals a record straight from the layout in TSeed.h, as the server would, so that the library can
 // be handed authentic records whose content is wrong: no tampering with its own output gets there.
 std::string ReferenceSeal(Bytes body, char filler = 0, char version = 1, const char* key = TSEED_KEY) {
@@ -134,7 +125,13 @@ std::string ReferenceSeal(Bytes body, char filler = 0, char version = 1, const c
     Bytes record = version + nonce + body;
     gcry_buffer_t parts[] = {{0, 0, hmacKey.size(), hmacKey.data()}, {0, 0, record.size(), record.data()}};
     gcry_md_hash_buffers(GCRY_MD_SHA256, GCRY_MD_FLAG_HMAC, tag.data(), parts, 2);
-    return Z85(record + tag.substr(0, 16));
+    record += tag.substr(0, 16);
+    std::string text;
+    for (size_t i = 0; i < record.size(); i += 4) {
+        auto byte = [&](size_t k) { return uint64_t{static_cast<unsigned char>(record[i + k])}; };
+        text += Z85Group(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3));
+    }
+    return text;
 }
 
 } // namespace

@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 inline std::string Cp949(const std::string& utf8) {
     return dovra::Utf8ToCp949(utf8);

@@ -17,11 +17,8 @@ std::string Copy(const std::vector<ReceiptMark>& marks, size_t frame, double sta
         if (text.find_first_not_of('-') == std::string::npos) {
             text = std::to_string(text.size()) + " dashes";
         }
-        if (m.frame) {
-            page << "frame " << m.left << " " << m.top << " " << m.right << " " << m.bottom << "\n";
-        } else {
-            page << m.top - start << "LRC"[static_cast<int>(m.align)] << " " << text << "\n";
-        }
+        m.frame ? page << "frame " << m.left << " " << m.top << " " << m.right << " " << m.bottom << "\n"
+                : page << m.top - start << "LRC"[static_cast<int>(m.align)] << " " << text << "\n";
     }
     return page.str();
 }
