@@ -51,7 +51,7 @@ TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
     }
 }
 
-TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
+TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceAndRefusedOrBalanceOnesNothing) {
     // Block 1's budget is shown even when blank.
     const CareBlock speechBlankRemain{"01S", "", "030000", "언어치료", "T000000001", "박선생"};
     const CareBlock blankRemain{"03A", "", "020000", "음악줄넘기", "T000000003", "최선생"};
@@ -91,9 +91,8 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceUnderItsBudgetLines) {
     // The last block, at byte 921 of the answer, is read at its own place.
     EXPECT_EQ(Shown(*counter.Choose(9)), "TEACHER9  |12,345");
     EXPECT_EQ(counter.TransactionRequest(Paying(Entry::Kind::Approval, 9)).substr(200, 13), "09ST000000009");
-}
 
-TEST_F(AnswersTest, RefusedOrBalanceLookupOffersNothing) {
+    // A refused lookup, or one for the balance, offers nothing.
     CardOutcome refused = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
                                                  CardAnswer("17", {Art}, "미등록카드번호입니다"));
     EXPECT_EQ(Text(refused.lines),

@@ -11,7 +11,7 @@ namespace {
 const std::string Name = Utf8ToCp949("김하늘"); // three syllables, six bytes
 }
 
-TEST(PadField, FillsAndCutsByBytesWithoutSplittingACharacter) {
+TEST(AnsiText, PadsCutsAndCountsByBytesAndRefusesInvalidArguments) {
     EXPECT_EQ(PadField("5", true, 4), "0005");
     EXPECT_EQ(PadField("", true, 2), "00");
     EXPECT_EQ(PadField("123456", true, 4), "3456");
@@ -21,9 +21,6 @@ TEST(PadField, FillsAndCutsByBytesWithoutSplittingACharacter) {
     EXPECT_EQ(PadField(Name, false, 5), Name.substr(0, 4) + " ");
     // Numeric cut from the left through the first syllable: its trail byte becomes a space.
     EXPECT_EQ(PadField(Name, true, 5), " " + Name.substr(2));
-}
-
-TEST(AnsiText, CountsBytesAndCharactersAndRefusesInvalidArguments) {
     EXPECT_EQ(CharCount(Name + "ab"), 5);
     EXPECT_EQ(CharCount("\x81\x31"), 2); // a stray lead byte does not swallow the digit "1" after it
     EXPECT_THROW(AnsiLeft("abc", -1), std::invalid_argument);

@@ -39,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST(Framing, PrefixesAreZeroAndTheCount) {
+TEST(Framing, PrefixesAreZeroAndTheCountAndNothingElseIsTakenForOne) {
     EXPECT_EQ(LengthPrefix(352), "0352");
     EXPECT_EQ(LengthPrefix(96), "096");
     EXPECT_EQ(LengthPrefix(1024), "01024");
@@ -47,6 +47,17 @@ TEST(Framing, PrefixesAreZeroAndTheCount) {
     std::string body = Utf8ToCp949("김하늘") + std::string(444, ' ');
     EXPECT_EQ(FramePlainRequest(body), "0447" + body);
     EXPECT_EQ(FramePlainAnswer(body), "0450" + body);
+    for (const char* bad : {"abcd", "0x10", "1000", "0000", "-100"}) {
+        TelegramAssembler assembler;
+        EXPECT_EQ(assembler.Feed(bad + std::string(1000, 'A')), TelegramAssembler::Status::Malformed) << bad;
+    }
+    TelegramAssembler assembler;
+    EXPECT_EQ(assembler.Feed("01"), TelegramAssembler::Status::Incomplete);
+    EXPECT_EQ(assembler.Feed("05" + std::string(104, 'Z')), TelegramAssembler::Status::Incomplete);
+    EXPECT_EQ(assembler.Feed("ZX"), TelegramAssembler::Status::Complete);
+    EXPECT_EQ(assembler.CipherText(), std::string(105, 'Z'));
+    assembler.Reset();
+    EXPECT_EQ(assembler.status(), TelegramAssembler::Status::Incomplete);
 }
 
 TEST_F(EnvelopeTest, RequestIsLoggedInPlainAndSentEncrypted) {
@@ -104,18 +115,4 @@ TEST_F(EnvelopeTest, NothingIsSentOrLoggedThatCannotBeSealed) {
     EXPECT_NE(tooBig.error, EnvelopeError::None);
     EXPECT_TRUE(unloaded.wire.empty() && tooBig.wire.empty());
     EXPECT_FALSE(std::filesystem::exists(temp.path() / "20261207.log"));
-}
-
-TEST(TelegramAssembler, RefusesPrefixesThatAreNotACount) {
-    for (const char* bad : {"abcd", "0x10", "1000", "0000", "-100"}) {
-        TelegramAssembler assembler;
-        EXPECT_EQ(assembler.Feed(bad + std::string(1000, 'A')), TelegramAssembler::Status::Malformed) << bad;
-    }
-    TelegramAssembler assembler;
-    EXPECT_EQ(assembler.Feed("01"), TelegramAssembler::Status::Incomplete);
-    EXPECT_EQ(assembler.Feed("05" + std::string(104, 'Z')), TelegramAssembler::Status::Incomplete);
-    EXPECT_EQ(assembler.Feed("ZX"), TelegramAssembler::Status::Complete);
-    EXPECT_EQ(assembler.CipherText(), std::string(105, 'Z'));
-    assembler.Reset();
-    EXPECT_EQ(assembler.status(), TelegramAssembler::Status::Incomplete);
 }
