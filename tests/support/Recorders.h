@@ -3,7 +3,6 @@
 #include "foundations/Clock.h"
 #include "windows/common/Seams.h"
 
-#include <QRectF>
 #include <QString>
 
 #include <functional>
@@ -11,8 +10,7 @@
 #include <vector>
 
 struct RecordedMessage {
-    QString text;
-    QString title;
+    QString text, title;
     dovra::MessageIcon icon;
 };
 
@@ -44,9 +42,7 @@ public:
 class RecordingTray final : public dovra::TrayBackend {
 public:
     void Add(const QString& tip, const QIcon&, std::function<void()> onDoubleClick) override {
-        ++adds, ++icons;
-        lastTip = tip;
-        doubleClick = std::move(onDoubleClick);
+        ++adds, ++icons, lastTip = tip, doubleClick = std::move(onDoubleClick);
     }
     void Remove() override { --icons; }
     int adds = 0;
@@ -64,14 +60,12 @@ public:
 // Records what a receipt draws, in millimetres. Texts are measured as the fixed-pitch receipt font
 // sets them: a single-byte character is 1.6 mm wide and a Hangul syllable twice that.
 struct DrawnText {
-    double x;
-    double y;
+    double x, y;
     QString text;
 };
 
 struct DrawnPage {
     std::vector<DrawnText> texts;
-    std::vector<QRectF> rectangles;
     QString font;
     bool ended = false;
     bool discarded = false;
@@ -91,9 +85,7 @@ public:
         return width;
     }
     void DrawText(double x, double y, const QString& text) override { page_.texts.push_back({x, y, text}); }
-    void DrawRectangle(double left, double top, double right, double bottom) override {
-        page_.rectangles.push_back(QRectF(QPointF(left, top), QPointF(right, bottom)));
-    }
+    void DrawRectangle(double, double, double, double) override {}
     void EndDocument() override { page_.ended = true; }
     void Discard() noexcept override { page_.discarded = true; }
 

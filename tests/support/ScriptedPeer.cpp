@@ -15,10 +15,6 @@ ScriptedPeer::ScriptedPeer(const CipherLibrary& cipher) : cipher_(cipher) {
     connect(&server_, &QTcpServer::newConnection, this, &ScriptedPeer::OnConnection);
 }
 
-void ScriptedPeer::Answer(const std::string& telegram, Delivery delivery) {
-    script_.push_back({telegram, delivery});
-}
-
 bool ScriptedPeer::WaitForRequests(size_t n, int timeoutMs) {
     return QTest::qWaitFor([&] { return requests.size() >= n; }, timeoutMs);
 }
@@ -35,44 +31,32 @@ void ScriptedPeer::OnConnection() {
                 return;
             }
             std::string decrypted;
-            if (DecryptToBuffer(cipher_, assembler->CipherText(), 2000, decrypted) != EnvelopeError::None) {
-                requests.push_back("<undecryptable>");
+            bool readable =
+                DecryptToBuffer(cipher_, assembler->CipherText(), 2000, decrypted) == EnvelopeError::None;
+            requests.push_back(readable ? std::string(RequestFrame(decrypted)) : "<undecryptable>");
+            if (!readable || script_.empty()) {
                 return;
             }
-            requests.push_back(std::string(RequestFrame(decrypted)));
-            if (script_.empty()) {
-                return;
-            }
-            Scripted next = script_.front();
+            auto [telegram, delivery] = script_.front();
             script_.pop_front();
-            std::string wire;
-            EncryptToWire(cipher_, FramePlainAnswer(next.telegram), 2000, wire);
-            switch (next.delivery) {
-            case Delivery::Never:
-                return;
-            case Delivery::Whole:
-                socket->write(wire.data(), static_cast<qint64>(wire.size()));
-                return;
-            case Delivery::Garbage:
-                socket->write("0120" + QByteArray(120, 'A'));
-                return;
-            case Delivery::BadPrefix:
-                socket->write("x120" + QByteArray(120, 'A'));
-                return;
-            case Delivery::CutShort:
-                socket->write(wire.data(), 100);
-                socket->disconnectFromHost();
-                return;
-            case Delivery::InPieces:
-                break;
+            std::string wire = telegram;
+            if (delivery != Delivery::Raw) {
+                EncryptToWire(cipher_, FramePlainAnswer(telegram), 2000, wire);
             }
-            // The second half goes out later, so the client surely sees two arrivals.
-            size_t half = wire.size() / 2;
-            socket->write(wire.data(), static_cast<qint64>(half));
-            socket->flush();
-            std::string rest = wire.substr(half);
-            QTimer::singleShot(
-                50, socket, [socket, rest] { socket->write(rest.data(), static_cast<qint64>(rest.size())); });
+            // Pieces go out apart in time, so the client surely sees two arrivals.
+            size_t first = delivery == Delivery::Never      ? 0
+                           : delivery == Delivery::CutShort ? 100
+                           : delivery == Delivery::InPieces ? wire.size() / 2
+                                                            : wire.size();
+            socket->write(wire.data(), static_cast<qint64>(first));
+            if (delivery == Delivery::CutShort) {
+                socket->disconnectFromHost();
+            } else if (delivery == Delivery::InPieces) {
+                socket->flush();
+                QTimer::singleShot(50, socket, [socket, rest = wire.substr(first)] {
+                    socket->write(rest.data(), static_cast<qint64>(rest.size()));
+                });
+            }
         });
     }
 }

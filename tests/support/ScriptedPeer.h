@@ -10,17 +10,18 @@
 #include <vector>
 
 // A server on a loopback port that decrypts and records each request and answers as the test says:
-// whole, in pieces, or not at all; or broken: a cipher text that does not decrypt, a length prefix that
-// is not one, or half the answer and then the connection closed.
+// whole, in pieces, not at all, half and then the connection closed, or raw bytes that are no answer.
 class ScriptedPeer : public QObject {
 public:
-    enum class Delivery { Whole, InPieces, Never, Garbage, BadPrefix, CutShort };
+    enum class Delivery { Whole, InPieces, Never, CutShort, Raw };
 
     explicit ScriptedPeer(const dovra::CipherLibrary& cipher);
 
     quint16 port() const { return server_.serverPort(); }
-    // Queues the answer for the next request: the telegram after its length prefix.
-    void Answer(const std::string& telegram, Delivery delivery = Delivery::Whole);
+    // Queues the answer for the next request: the telegram after its length prefix, or for Raw the bytes.
+    void Answer(const std::string& telegram, Delivery delivery = Delivery::Whole) {
+        script_.push_back({telegram, delivery});
+    }
     // Waits (running the event loop) until n requests have come.
     bool WaitForRequests(size_t n, int timeoutMs = 5000);
 
@@ -29,13 +30,9 @@ public:
     int connections = 0;
 
 private:
-    struct Scripted {
-        std::string telegram;
-        Delivery delivery;
-    };
     void OnConnection();
 
     const dovra::CipherLibrary& cipher_;
     QTcpServer server_;
-    std::deque<Scripted> script_;
+    std::deque<std::pair<std::string, Delivery>> script_;
 };

