@@ -19,8 +19,7 @@ protected:
 
     // What the server gets of a request: the wire taken apart and decrypted, as it would.
     std::string Received(const SealedRequest& sealed) {
-        EXPECT_EQ(sealed.error, EnvelopeError::None);
-        EXPECT_TRUE(sealed.logged);
+        EXPECT_TRUE(sealed.error == EnvelopeError::None && sealed.logged);
         int count = std::stoi(sealed.wire.substr(0, 4));
         EXPECT_EQ(sealed.wire.size(), 4u + static_cast<size_t>(count));
         EXPECT_EQ(DayLog().find(sealed.wire.substr(4, 40)), std::string::npos) << "cipher text in the log";
@@ -105,8 +104,7 @@ TEST_F(EnvelopeTest, DamagedAnswerIsReportedAndLoggedWithoutItsText) {
 TEST_F(EnvelopeTest, NothingIsSentOrLoggedThatCannotBeSealed) {
     CipherLibrary missing;
     std::string error;
-    EXPECT_FALSE(missing.Load(temp.path() / "libTSeed.so", error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(!missing.Load(temp.path() / "libTSeed.so", error) && !error.empty());
     SealedRequest unloaded =
         SealRequest(TransactionExchange, std::string(450, '1'), {missing, clock, temp.path()});
     EXPECT_EQ(unloaded.error, EnvelopeError::LibraryNotLoaded);
