@@ -116,8 +116,7 @@ TEST_F(AnswersTest, TransactionAnswersGiveTheLinesAndTheReceiptOfTheirKind) {
     Set("ComInfo", "Telephone", "02-3456-7890");
     Set("ComInfo", "Address", Cp949("서울 마포구"));
     Entry entry = Paying(Entry::Kind::Approval);
-    entry.careName = Cp949(" 언어치료 ");
-    entry.teacherName = Cp949("이수진    ");
+    std::tie(entry.careName, entry.teacherName) = std::tuple(Cp949(" 언어치료 "), Cp949("이수진    "));
     const std::string pupil = "|학생이름   : 김하늘    |학교명     : 서울새싹초등학교" + std::string(24, ' ');
     const std::string paid = "|승인번호   :  12345678\t  " + pupil +
                              "|월지원금액 : 300,000|월사용금액 : 40,000|월잔여금액 : 260,000";

@@ -66,8 +66,7 @@ TEST_F(RequestsTest, AutomaticCancellationReversesTheApprovalAsSent) {
     std::tie(expected.transDate, expected.transTime, expected.cancelType, expected.teacherCode,
              expected.message) = std::tuple("20261208", "000005", "2", "", "1 : 월 잔액사용 후, 나머지 본인");
     clock.Set({2026, 12, 8, 0, 0, 5});
-    std::string now = counter.AutomaticCancellation(approval, CancellationMoment::Now);
-    EXPECT_EQ(now, expected.Text());
+    EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::Now), expected.Text());
     std::tie(expected.sendTime, expected.trace, expected.transDate, expected.transTime) =
         std::tuple("140000", "140000052301", "20261207", "093015");
     clock.Set({2026, 12, 8, 14, 0, 0});
