@@ -73,7 +73,7 @@ TEST_F(RequestsTest, AutomaticCancellationReversesTheApprovalAsSent) {
     EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::OfApproval), expected.Text());
 }
 
-TEST_F(RequestsTest, PayChecksAskInTheirOrder) {
+TEST_F(RequestsTest, PayChecksAskInTheirOrderAndTheServerNeedsAHostAndAWholePort) {
     Set("ComInfo", "Number", "");
     Set("PellumInfo", "dovra_Port", "");
     Entry entry = Paying(Entry::Kind::Approval);
@@ -99,9 +99,7 @@ TEST_F(RequestsTest, PayChecksAskInTheirOrder) {
     Set("ComInfo", "Number", "000071052301");
     counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678");
     EXPECT_EQ(counter.CheckPay(entry), PayRefusal::None);
-}
-
-TEST_F(RequestsTest, ApprovalServerNeedsAHostAndAWholePort) {
+    // The server itself needs a host and a whole port.
     const std::pair<const char*, int> ports[] = {
         {"+15024", 15024}, {"015024", 15024}, {"65535", 65535}, {"65536", 0},
         {"15o24", 0},      {"-1", 0},         {"0", 0},         {"", 0}};
