@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -19,10 +20,7 @@ class FaultyClock final : public dovra::Clock {
 public:
     explicit FaultyClock(dovra::LocalTime t) : now_(t) {}
     dovra::LocalTime Now() const override {
-        if (failing) {
-            throw std::runtime_error("clock unavailable");
-        }
-        return now_;
+        return failing ? throw std::runtime_error("clock unavailable") : now_;
     }
     void Set(dovra::LocalTime t) { now_ = t; }
     bool failing = false;
@@ -78,11 +76,9 @@ public:
         page_.font = QStringLiteral("%1 %2%3").arg(family).arg(points).arg(bold ? " bold" : "");
     }
     double TextWidth(const QString& text) override {
-        double width = 0;
-        for (QChar c : text) {
-            width += c.unicode() < 0x80 ? 1.6 : 3.2;
-        }
-        return width;
+        return std::accumulate(text.begin(), text.end(), 0.0, [](double width, QChar c) {
+            return width + (c.unicode() < 0x80 ? 1.6 : 3.2);
+        });
     }
     void DrawText(double x, double y, const QString& text) override { page_.texts.push_back({x, y, text}); }
     void DrawRectangle(double, double, double, double) override {}

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "foundations/AnsiText.h"
-#include "foundations/Cp949.h"
-#include "foundations/Ini.h"
+#include "counter/CounterFixture.h"
 #include "support/Recorders.h"
 #include "support/ScriptedPeer.h"
 #include "support/TempFolder.h"
 #include "windows/common/Services.h"
+#include "windows/main/Form1.h"
 
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -54,6 +54,15 @@ protected:
         return std::string("0100030120261207093015093015052301") + code + "1208147521     1  " +
                fit(name, 60) + "000071052301" + std::string(20, ' ') + fit("02-3456-7890", 13) +
                fit(address, 150);
+    }
+
+    // The main window as the card reader's lookup of card 9410000012345678 with these blocks leaves it.
+    void LookUp(dovra::Form1& main, std::vector<CareBlock> blocks) {
+        main.TakeLookup({dovra::LookupStep::Kind::CardSent, {"9410", "0000", "1234", "5678"}, {}});
+        main.TakeLookup({dovra::LookupStep::Kind::Answered,
+                         {},
+                         counter.ReadCardAnswer(dovra::LookupSource::CardReader, dovra::Entry::Kind::Approval,
+                                                CardAnswer("00", std::move(blocks)))});
     }
 
     TempFolder temp;

@@ -1,9 +1,6 @@
 #include "app/Program.h"
-#include "counter/CounterFixture.h"
 #include "support/WindowFixture.h"
 #include "windows/login/Form3.h"
-
-#include <QPointer>
 
 using namespace dovra;
 
@@ -82,13 +79,11 @@ TEST_F(LoginTest, RefusalsAreToldAndTheButtonIsReady) {
 TEST_F(LoginTest, NothingIsSentWithoutAnAuthenticationNumberOrAServer) {
     // The button asks for the number; Enter sends it as blanks, without a word.
     QTest::mouseClick(form->btnLogin, Qt::LeftButton);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "인증번호를 입력해주세요");
+    EXPECT_EQ(messages.shown.at(0).text, "인증번호를 입력해주세요");
     WriteIni("PellumInfo", "dovra_Port", "15o24", paths().DovraSetting());
     form->Text4->setText("2580");
     QTest::mouseClick(form->btnLogin, Qt::LeftButton);
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, "서버 접속 설정을 확인해주세요");
+    EXPECT_EQ(messages.shown.at(1).text, "서버 접속 설정을 확인해주세요");
     EXPECT_TRUE(form->btnLogin->isEnabled());
     QTest::qWait(50);
     EXPECT_EQ(peer->connections, 0);

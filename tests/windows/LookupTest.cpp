@@ -1,9 +1,8 @@
-#include "windows/LookupFixture.h"
+#include "app/Program.h"
+#include "support/WindowFixture.h"
 #include "windows/common/Looks.h"
 #include "windows/lookup/Form2.h"
 #include "windows/lookup/Form6.h"
-
-#include <QPointer>
 
 using namespace dovra;
 

@@ -1,8 +1,7 @@
 #include "app/Program.h"
-#include "counter/CounterFixture.h"
 #include "support/WindowFixture.h"
 #include "windows/login/Form3.h"
-#include "windows/main/Form1.h"
+#include "windows/main/AutomaticCancellation.h"
 
 using namespace dovra;
 
@@ -34,8 +33,7 @@ TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadA
     program->ShowLogin();
     EXPECT_TRUE(program->loginWindow()->isModal());
     Form1* main = LogIn("새싹아동발달센터");
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(main->isVisible());
+    ASSERT_TRUE(main && main->isVisible());
     EXPECT_EQ(Find<QLineEdit>(main, "Text1")->text().trimmed(), "새싹아동발달센터");
 
     Click(main, "btnLogout");
@@ -85,19 +83,55 @@ TEST_F(MainWindowTest, TrayHoldsOneIconWhileTheWindowLivesAndThePortalOpensInThe
     form->show();
     form->showMinimized();
     QTest::qWait(20);
-    EXPECT_EQ(tray.icons, 1);
-    EXPECT_EQ(tray.lastTip, "도브라");
+    EXPECT_EQ(QString::number(tray.icons) + tray.lastTip, "1도브라");
     ASSERT_TRUE(tray.doubleClick);
     tray.doubleClick();
     EXPECT_FALSE(form->isMinimized());
     form->showMinimized();
     QTest::qWait(20);
-    EXPECT_EQ(tray.adds, 1);
-    EXPECT_EQ(tray.icons, 1);
+    EXPECT_EQ(std::pair(tray.adds, tray.icons), std::pair(1, 1));
 
     Click(form, "Command6");
     ASSERT_EQ(portal.opened.size(), 1u);
     EXPECT_EQ(portal.opened[0].scheme() + portal.opened[0].path(), "https/brelo/login/mng/main.han");
     form->close();
     EXPECT_EQ(tray.icons, 0);
+}
+
+TEST_F(MainWindowTest, AnAnsweredApprovalTheDiskCannotRecordIsToldOnceAndWrittenAtARetry) {
+    WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
+    bool removable = false; // a virus scanner holds every entry open
+    auto remover = [&](const std::filesystem::path& file) {
+        return removable && CancellationJournal::RemoveFile(file);
+    };
+    {
+        AutomaticCancellation run(services, nullptr, remover);
+        run.retryTimer->setInterval(20);
+        Form1 main(services, &run);
+        auto id = run.queue().journal().RecordApproval(Telegram{}.Text());
+        auto blocker = paths().root / "Journal" / (*id + ".answered.new");
+        std::filesystem::create_directories(blocker);
+        run.SettleApproval(*id);
+        run.SettleApproval(*id);
+        run.Start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+        std::filesystem::remove(blocker);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                auto entries = run.queue().journal().Entries();
+                return entries.size() == 1 && entries[0].kind == CancellationJournal::Kind::AnsweredApproval;
+            },
+            2000));
+        EXPECT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text,
+                  "거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. "
+                  "저장 공간과 폴더 권한을 확인해주세요");
+    }
+    // The next start sends nothing for it and tidies the journal once the disk lets it.
+    removable = true;
+    AutomaticCancellation next(services);
+    next.Start();
+    QTest::qWait(100);
+    EXPECT_TRUE(peer->requests.empty());
+    EXPECT_TRUE(next.queue().journal().Entries().empty());
 }

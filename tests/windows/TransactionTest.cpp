@@ -1,9 +1,9 @@
-#include "windows/LookupFixture.h"
-#include "windows/main/Form1.h"
+#include "support/WindowFixture.h"
+#include "windows/common/Looks.h"
 #include "windows/receipt/Form5.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QTableView>
 
 using namespace dovra;
 
@@ -32,10 +32,16 @@ protected:
         }
         delete main.data();
     }
-    void LookedUp() {
-        LookUp(*main, counter, {{"01S", "000150000", "040000", "언어치료", "T000000001", "이수진"}});
-    }
+    void LookedUp() { LookUp(*main, {{"01S", "000150000", "040000", "언어치료", "T000000001", "이수진"}}); }
     void Pay() { Click(main, "Command4"); }
+    void ChooseReason(int index) {
+        Find<QComboBox>(main, "Combo1")->setCurrentIndex(index);
+        emit Find<QComboBox>(main, "Combo1")->activated(index);
+    }
+    bool Open(const char* name) {
+        auto* box = Find<QLineEdit>(main, name);
+        return box->isEnabled() && box->hasFrame() && BackColour(box) == OpenColour();
+    }
     bool Ready() const { return Find(main, "Command4")->isEnabled(); }
     bool Told(size_t n) {
         return QTest::qWaitFor([&] { return messages.shown.size() == n; }, 5000);
@@ -62,8 +68,7 @@ protected:
 // Every box goes in as typed: only the counter trims, and only spaces.
 TEST_F(TransactionTest, TheEntryIsSentAsTyped) {
     Click(main, "Command3");
-    Find<QComboBox>(main, "Combo1")->setCurrentIndex(7);
-    emit Find<QComboBox>(main, "Combo1")->activated(7);
+    ChooseReason(7);
     Find<QLineEdit>(main, "txtreson")->setText("\u3000"); // the blank a Korean input method types
     Find<QLineEdit>(main, "txtOrg_approval_no")->setText(" 1234\t ");
     Find<QLineEdit>(main, "txtOrg_auth_date")->setText("20240105");
@@ -111,10 +116,9 @@ TEST_F(TransactionTest, ApprovedApprovalFillsTheReceiptAndThenGoesIdle) {
     // The entry shows the transaction until the receipt question is answered.
     EXPECT_EQ(Find<QLineEdit>(main, "Card1")->text(), "9410");
     QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
-    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty());
-    EXPECT_EQ(Find<QComboBox>(main, "cmbCare1")->count(), 0);
-    EXPECT_FALSE(Find(main, "Command3")->isEnabled());
-    EXPECT_TRUE(Ready());
+    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty() &&
+                Find<QComboBox>(main, "cmbCare1")->count() == 0 && !Find(main, "Command3")->isEnabled() &&
+                Ready());
     EXPECT_EQ(Find<QListWidget>(main, "lstResult")->count(), 7);
     EXPECT_TRUE(Find<QRadioButton>(main, "Option1")->isChecked());
 }
@@ -146,8 +150,7 @@ TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
     // In the click: the same-second check reads the clock.
     clock.failing = true;
     Pay();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
+    EXPECT_EQ(messages.shown.at(0).text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
     EXPECT_TRUE(Ready());
 
     // In the socket's connect event: the header reads it. Nothing leaves, nothing is journalled.
@@ -166,4 +169,56 @@ TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
     Pay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
     EXPECT_EQ(peer->requests.size(), 1u);
+}
+
+TEST_F(TransactionTest, AmountChangeOpensTheAmountAndTheReasonsOnceAndTakesDigitsOnly) {
+    Click(main, "Command3");
+    Click(main, "Command3");
+    auto* reasons = Find<QComboBox>(main, "Combo1");
+    ASSERT_EQ(reasons->count(), 8);
+    EXPECT_EQ(reasons->itemText(1) + "|" + reasons->itemText(7),
+              "2 : 치료계획서 변경 치료단가 미반영(오기재)|8 : 기타");
+    EXPECT_EQ(reasons->currentIndex(), -1);
+    EXPECT_EQ(BackColour(reasons), OpenColour());
+    EXPECT_TRUE(Open("txtCare_Amount1"));
+    ChooseReason(7);
+    EXPECT_TRUE(Open("txtreson"));
+    Find<QLineEdit>(main, "txtreson")->setText("보호자 요청");
+    ChooseReason(2);
+    EXPECT_TRUE(Find<QLineEdit>(main, "txtreson")->text().isEmpty() && !Open("txtreson"));
+
+    auto* amount = Find<QLineEdit>(main, "txtCare_Amount1");
+    amount->clear();
+    QTest::keyClicks(amount, "12,-");
+    QTest::keyClick(amount, Qt::Key_Backspace);
+    QTest::keyClick(amount, Qt::Key_Return);
+    EXPECT_EQ(amount->text(), "1");
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[2].text + " " + messages.shown[2].title, "숫자만 입력하세요 수정");
+}
+
+TEST_F(TransactionTest, CalendarWritesTheClickedDayAndHandsTheFocusOn) {
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    Click(main, "Option2");
+    auto* calendar = Find<QCalendarWidget>(main, "MonthView1");
+    Find(main, "txtOrg_auth_date")->setFocus();
+    ASSERT_TRUE(calendar->isVisible());
+    // A real click on the 5th in the first week of January 2024.
+    calendar->setCurrentPage(2024, 1);
+    auto* grid = calendar->findChild<QTableView*>();
+    QModelIndex fifth;
+    for (int cell = 0, columns = grid->model()->columnCount(); cell < 3 * columns; ++cell) {
+        QModelIndex at = grid->model()->index(cell / columns, cell % columns);
+        fifth = at.data().toString() == "5" ? at : fifth;
+    }
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(fifth).center());
+    EXPECT_EQ(Find<QLineEdit>(main, "txtOrg_auth_date")->text(), "20240105");
+    EXPECT_FALSE(calendar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Find(main, "Command4"));
+    // Moving on without a date closes it too, rather than leaving it over the form.
+    Find(main, "txtOrg_auth_date")->setFocus();
+    ASSERT_TRUE(calendar->isVisible());
+    Find(main, "txtOrg_approval_no")->setFocus();
+    EXPECT_FALSE(calendar->isVisible());
 }
