@@ -2,6 +2,8 @@
 #include "support/WindowFixture.h"
 #include "windows/login/Form3.h"
 
+#include <fstream>
+
 using namespace dovra;
 
 namespace {
@@ -94,4 +96,31 @@ TEST_F(LoginTest, NothingIsSentWithoutAnAuthenticationNumberOrAServer) {
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0].substr(4 + 51), std::string(149, ' '));
     EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+// Neither the request nor the answer could be logged: the merchant hears of it once, the login goes on,
+// and the warning waits on the application, not on a window that may be gone by its turn.
+TEST_F(LoginTest, AnUnwritableLogIsToldOnceEvenWhenTheWindowIsGone) {
+    std::filesystem::create_directories(paths().root);
+    std::ofstream(paths().LogFolder()) << "a file where the log folder should be";
+    peer->Answer(LoginAnswer("00", "새싹아동발달센터"));
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return accepted && !messages.shown.empty(); }, 5000));
+    QTest::qWait(50);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "거래 로그를 기록할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
+
+    services.warnings = std::make_shared<RunWarnings>(); // another run
+    form = new Form3(services);
+    QObject::connect(
+        form->Winsock1->socket(), &QAbstractSocket::stateChanged, qApp,
+        [this](QAbstractSocket::SocketState state) {
+            if (state == QAbstractSocket::ConnectedState) {
+                delete form.data();
+            }
+        },
+        Qt::QueuedConnection);
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 2; }, 5000));
+    EXPECT_TRUE(form.isNull());
 }

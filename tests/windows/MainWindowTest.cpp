@@ -1,11 +1,24 @@
 #include "app/Program.h"
 #include "support/WindowFixture.h"
+#include "windows/common/Looks.h"
 #include "windows/login/Form3.h"
 #include "windows/main/AutomaticCancellation.h"
+
+#include <cmath>
 
 using namespace dovra;
 
 namespace {
+
+// WCAG 2's contrast ratio, worked out here apart from the program's own.
+double Contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    auto [dark, light] = std::minmax({luminance(a), luminance(b)});
+    return (light + 0.05) / (dark + 0.05);
+}
 
 class MainWindowTest : public WindowFixture {
 protected:
@@ -134,4 +147,42 @@ TEST_F(MainWindowTest, AnAnsweredApprovalTheDiskCannotRecordIsToldOnceAndWritten
     QTest::qWait(100);
     EXPECT_TRUE(peer->requests.empty());
     EXPECT_TRUE(next.queue().journal().Entries().empty());
+}
+
+TEST_F(MainWindowTest, OpensLockedAndLockedBoxesStayReadableOnAnySystemColour) {
+    Form1 form(services);
+    EXPECT_TRUE(Find<QRadioButton>(&form, "Option1")->isChecked());
+    for (const char* name : {"Card1", "cmbCare1", "txtTeacher1", "txtCare_Amount1", "Combo1"}) {
+        EXPECT_FALSE(Find(&form, name)->isEnabled()) << name;
+        EXPECT_EQ(BackColour(Find(&form, name)), InactiveCaptionColour()) << name;
+    }
+    // Black, navy, Wine's grey caption, Wine's button face, the classic caption, white.
+    for (QColor back : {QColor(0, 0, 0), QColor(10, 36, 106), QColor(128, 128, 128), QColor(212, 208, 200),
+                        QColor(191, 205, 219), QColor(255, 255, 255)}) {
+        for (const char* name : {"Card1", "Combo1"}) {
+            SetBackColour(Find(&form, name), back);
+            for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+                EXPECT_GE(Contrast(Find(&form, name)->palette().color(QPalette::Disabled, role), back), 4.5)
+                    << name << " on " << back.name().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, AFailedCancellationIsRetriedWithTheSameTelegram) {
+    quint16 live = peer->port();
+    WriteIni("PellumInfo", "dovra_Port", "1", paths().DovraSetting()); // nothing listens there
+    AutomaticCancellation cancellation(services);
+    cancellation.retryTimer->setInterval(50);
+    auto id = cancellation.queue().journal().RecordApproval(Telegram{}.Text());
+    ASSERT_TRUE(cancellation.CancelApproval(*id, Telegram{}.Text()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.retryTimer->isActive(); }, 2000));
+    std::string journalled = cancellation.queue().journal().Entries().at(0).telegram;
+    clock.Set({2026, 12, 7, 9, 31, 0}); // later tries keep the moment of the time-out
+    WriteIni("PellumInfo", "dovra_Port", std::to_string(live), paths().DovraSetting());
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0].substr(4), journalled);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.queue().journal().Entries().empty(); }, 2000));
+    QTest::qWait(120);
+    EXPECT_EQ(peer->requests.size(), 1u);
 }

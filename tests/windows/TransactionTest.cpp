@@ -222,3 +222,25 @@ TEST_F(TransactionTest, CalendarWritesTheClickedDayAndHandsTheFocusOn) {
     Find(main, "txtOrg_approval_no")->setFocus();
     EXPECT_FALSE(calendar->isVisible());
 }
+
+// Refused before connecting, or with the mode changed while the answer is on its way: the button is
+// free again and the answer is read as what was sent.
+TEST_F(TransactionTest, ThePayButtonComesBackAndTheAnswerIsReadAsSent) {
+    Find<QLineEdit>(main, "Card4")->setText("567");
+    Pay();
+    ASSERT_TRUE(Told(1));
+    EXPECT_EQ(messages.shown[0].text, "카드번호를 정확히 입력해주세요");
+    EXPECT_TRUE(Ready());
+
+    Click(main, "Option3");
+    LookedUp();
+    Telegram balance{.msgType = "0700"};
+    balance.reserved145 = "S000100000000120000A000000000";
+    peer->Answer(balance.Text(), ScriptedPeer::Delivery::InPieces);
+    Pay();
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    Find<QRadioButton>(main, "Option1")->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Ready(); }, 5000));
+    EXPECT_EQ(Find<QListWidget>(main, "lstResult")->item(0)->text(), "잔액조회가 정상처리 되었습니다");
+    EXPECT_EQ(Receipt(), nullptr);
+}
