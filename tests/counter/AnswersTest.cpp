@@ -31,9 +31,8 @@ std::string Shown(const CareShown& shown) {
 
 TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
     auto answer = [](const std::string& code, const std::string& prefix = "0309") {
-        return prefix + "0100030120261207093015093015052301" + code + "1208147521     " + "1  " +
-               Fit("새싹아동발달센터", 60) + "000071052301" + std::string(20, ' ') + Fit("02-3456-7890", 13) +
-               Fit("서울 마포구", 150) + std::string(40, '#'); // the decrypt buffer goes on
+        return prefix + LoginAnswered(code, "새싹아동발달센터", "서울 마포구") +
+               std::string(40, '#'); // the decrypt buffer goes on
     };
     using enum LoginOutcome::Result;
     const std::tuple<std::string, LoginOutcome::Result, std::string> cases[] = {

@@ -48,6 +48,13 @@ struct Telegram {
     }
 };
 
+// The server's answer to business number 1208147521's login, after its length prefix.
+inline std::string LoginAnswered(const std::string& code, const std::string& name = "새싹아동발달센터",
+                                 const std::string& address = "") {
+    return "0100030120261207093015093015052301" + code + "1208147521     1  " + Fit(name, 60) +
+           "000071052301" + std::string(20, ' ') + Fit("02-3456-7890", 13) + Fit(address, 150);
+}
+
 // A card lookup as sent, and as answered with the fields the counter reads.
 inline Telegram Lookup() {
     Telegram t{.msgType = "0200", .kind = "21", .amount = "0000000000", .cancelType = ""};

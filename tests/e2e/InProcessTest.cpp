@@ -2,28 +2,13 @@
 // the card-reader window, an approval, its cancellation, a balance inquiry and a refused approval, each
 // then looked up in the server's ledger.
 #include "../server/ServerTestSupport.h"
-#include "app/Program.h"
 #include "support/WindowFixture.h"
-#include "windows/login/Form3.h"
 #include "windows/lookup/Form6.h"
-#include "windows/main/Form1.h"
 #include "windows/receipt/Form5.h"
-
-#include <QApplication>
-#include <QTest>
 
 using namespace dovra;
 
 namespace {
-
-template <class Window> Window* Shown() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<Window*>(window); found && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 class InProcessTest : public WindowFixture {
 protected:
@@ -78,11 +63,8 @@ protected:
 TEST_F(InProcessTest, ApproveCancelAskAndBeRefusedWithTheLedgerAgreeing) {
     Program program(services);
     program.ShowLogin();
-    program.loginWindow()->Text1->setText("1208147521");
-    program.loginWindow()->Text4->setText("2580");
-    QTest::mouseClick(program.loginWindow()->btnLogin, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
-    main = program.mainWindow();
+    main = LogInThrough(program);
+    ASSERT_NE(main, nullptr);
     EXPECT_EQ(Find<QLineEdit>(main, "Text1")->text().trimmed(), "새싹아동발달센터");
 
     ReadCard(dovra::testing::Haneul);

@@ -25,6 +25,11 @@ public:
     // Waits (running the event loop) until n requests have come.
     bool WaitForRequests(size_t n, int timeoutMs = 5000);
 
+    // A request's message type and cancel type, as "06002".
+    std::string KindOf(size_t request) const {
+        return requests.at(request).substr(4, 4) + requests[request].substr(4 + 190, 1);
+    }
+
     // Each request's plain frame, length prefix first.
     std::vector<std::string> requests;
     int connections = 0;

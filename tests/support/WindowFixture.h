@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/Program.h"
 #include "counter/CounterFixture.h"
 #include "support/Recorders.h"
 #include "support/ScriptedPeer.h"
 #include "support/TempFolder.h"
 #include "windows/common/Services.h"
+#include "windows/login/Form3.h"
 #include "windows/main/Form1.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QTest>
 
@@ -23,6 +26,23 @@ template <class Control = QWidget> Control* Find(const QObject* window, const ch
 }
 inline void Click(const QObject* window, const char* name) {
     QTest::mouseClick(Find(window, name), Qt::LeftButton);
+}
+// The visible top-level window of a class, if one is shown.
+template <class Window> Window* Shown() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<Window*>(window); found && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+// Logs in as business number 1208147521 through the program's login window; the main window it opens.
+inline dovra::Form1* LogInThrough(dovra::Program& program) {
+    program.loginWindow()->Text1->setText("1208147521");
+    program.loginWindow()->Text4->setText("2580");
+    QTest::mouseClick(program.loginWindow()->btnLogin, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
+    return program.mainWindow();
 }
 
 // Real settings files in a temporary root, the real cipher library, a scripted peer on loopback and
@@ -44,17 +64,6 @@ protected:
     const dovra::SettingsPaths& paths() const { return services.paths; }
 
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
-
-    // The server's answer to business number 1208147521's login, texts in UTF-8.
-    static std::string LoginAnswer(const char* code, const std::string& name,
-                                   const std::string& address = "") {
-        auto fit = [](const std::string& utf8, int width) {
-            return dovra::PadField(dovra::Utf8ToCp949(utf8), false, width);
-        };
-        return std::string("0100030120261207093015093015052301") + code + "1208147521     1  " +
-               fit(name, 60) + "000071052301" + std::string(20, ' ') + fit("02-3456-7890", 13) +
-               fit(address, 150);
-    }
 
     // The main window as the card reader's lookup of card 9410000012345678 with these blocks leaves it.
     void LookUp(dovra::Form1& main, std::vector<CareBlock> blocks) {

@@ -1,6 +1,4 @@
-#include "app/Program.h"
 #include "support/WindowFixture.h"
-#include "windows/login/Form3.h"
 
 #include <fstream>
 
@@ -34,7 +32,7 @@ protected:
 TEST_F(LoginTest, SendsWhatWasTypedAndSavesTheMerchantInOrder) {
     const std::string address = "서울특별시 마포구 월드컵로 120 3층";
     std::filesystem::create_directories(paths().root);
-    peer->Answer(LoginAnswer("00", "새싹아동발달센터", address), ScriptedPeer::Delivery::InPieces);
+    peer->Answer(LoginAnswered("00", "새싹아동발달센터", address), ScriptedPeer::Delivery::InPieces);
     LogIn("abc");
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0].substr(4 + 34), "30" + Fit("1208147521", 15) + Fit("abc", 149));
@@ -55,12 +53,12 @@ TEST_F(LoginTest, SendsWhatWasTypedAndSavesTheMerchantInOrder) {
 TEST_F(LoginTest, RefusalsAreToldAndTheButtonIsReady) {
     std::filesystem::create_directories(paths().root);
     const std::tuple<std::string, ScriptedPeer::Delivery, const char*> cases[] = {
-        {LoginAnswer("33", "새싹아동발달센터"), ScriptedPeer::Delivery::Whole,
+        {LoginAnswered("33"), ScriptedPeer::Delivery::Whole,
          "사업자번호 또는 인증번호를 다시 확인해주시기 바랍니다."},
         {"0120" + std::string(120, 'A'), ScriptedPeer::Delivery::Raw, "서버의 응답을 읽을 수 없습니다"},
-        {LoginAnswer("00", "새싹아동발달센터"), ScriptedPeer::Delivery::CutShort, "연결할 수 없습니다"},
+        {LoginAnswered("00"), ScriptedPeer::Delivery::CutShort, "연결할 수 없습니다"},
         // Settings that cannot be written keep the login too.
-        {LoginAnswer("00", "새싹아동발달센터"), ScriptedPeer::Delivery::Whole,
+        {LoginAnswered("00"), ScriptedPeer::Delivery::Whole,
          "가맹점 정보를 설정 파일에 저장할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요"}};
     size_t told = 0;
     for (const auto& [answer, delivery, message] : cases) {
@@ -103,7 +101,7 @@ TEST_F(LoginTest, NothingIsSentWithoutAnAuthenticationNumberOrAServer) {
 TEST_F(LoginTest, AnUnwritableLogIsToldOnceEvenWhenTheWindowIsGone) {
     std::filesystem::create_directories(paths().root);
     std::ofstream(paths().LogFolder()) << "a file where the log folder should be";
-    peer->Answer(LoginAnswer("00", "새싹아동발달센터"));
+    peer->Answer(LoginAnswered("00"));
     LogIn();
     ASSERT_TRUE(QTest::qWaitFor([&] { return accepted && !messages.shown.empty(); }, 5000));
     QTest::qWait(50);

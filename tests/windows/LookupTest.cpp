@@ -1,4 +1,3 @@
-#include "app/Program.h"
 #include "support/WindowFixture.h"
 #include "windows/common/Looks.h"
 #include "windows/lookup/Form2.h"

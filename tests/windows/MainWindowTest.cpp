@@ -1,7 +1,5 @@
-#include "app/Program.h"
 #include "support/WindowFixture.h"
 #include "windows/common/Looks.h"
-#include "windows/login/Form3.h"
 #include "windows/main/AutomaticCancellation.h"
 
 #include <cmath>
@@ -26,14 +24,9 @@ protected:
         program = std::make_unique<Program>(services);
         QObject::connect(program.get(), &Program::Ended, [&] { ended = true; });
     }
-    // Logs in through the real login window and returns the main window it opens.
     Form1* LogIn(const std::string& merchantName) {
-        peer->Answer(LoginAnswer("00", merchantName));
-        program->loginWindow()->Text1->setText("1208147521");
-        program->loginWindow()->Text4->setText("2580");
-        QTest::mouseClick(program->loginWindow()->btnLogin, Qt::LeftButton);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return program->mainWindow() != nullptr; }, 5000));
-        return program->mainWindow();
+        peer->Answer(LoginAnswered("00", merchantName));
+        return LogInThrough(*program);
     }
 
     std::unique_ptr<Program> program;
@@ -84,11 +77,7 @@ TEST_F(MainWindowTest, CancellationsGoAfterTheLoginAndBeforeTheEnd) {
     main->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 6000));
     ASSERT_TRUE(peer->WaitForRequests(4));
-    std::string kinds;
-    for (const std::string& request : peer->requests) {
-        kinds += request.substr(4, 4) + request.substr(4 + 190, 1) + " ";
-    }
-    EXPECT_EQ(kinds, "0100  06002 05000 06002 ");
+    EXPECT_EQ(peer->KindOf(0) + peer->KindOf(1) + peer->KindOf(2) + peer->KindOf(3), "0100 060020500006002");
 }
 
 TEST_F(MainWindowTest, TrayHoldsOneIconWhileTheWindowLivesAndThePortalOpensInTheBrowser) {
@@ -113,40 +102,29 @@ TEST_F(MainWindowTest, TrayHoldsOneIconWhileTheWindowLivesAndThePortalOpensInThe
 
 TEST_F(MainWindowTest, AnAnsweredApprovalTheDiskCannotRecordIsToldOnceAndWrittenAtARetry) {
     WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
-    bool removable = false; // a virus scanner holds every entry open
-    auto remover = [&](const std::filesystem::path& file) {
-        return removable && CancellationJournal::RemoveFile(file);
-    };
-    {
-        AutomaticCancellation run(services, nullptr, remover);
-        run.retryTimer->setInterval(20);
-        Form1 main(services, &run);
-        auto id = run.queue().journal().RecordApproval(Telegram{}.Text());
-        auto blocker = paths().root / "Journal" / (*id + ".answered.new");
-        std::filesystem::create_directories(blocker);
-        run.SettleApproval(*id);
-        run.SettleApproval(*id);
-        run.Start();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
-        std::filesystem::remove(blocker);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                auto entries = run.queue().journal().Entries();
-                return entries.size() == 1 && entries[0].kind == CancellationJournal::Kind::AnsweredApproval;
-            },
-            2000));
-        EXPECT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text,
-                  "거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. "
-                  "저장 공간과 폴더 권한을 확인해주세요");
-    }
-    // The next start sends nothing for it and tidies the journal once the disk lets it.
-    removable = true;
-    AutomaticCancellation next(services);
-    next.Start();
-    QTest::qWait(100);
-    EXPECT_TRUE(peer->requests.empty());
-    EXPECT_TRUE(next.queue().journal().Entries().empty());
+    // A virus scanner holds every entry open.
+    auto remover = [](const std::filesystem::path&) { return false; };
+    AutomaticCancellation run(services, nullptr, remover);
+    run.retryTimer->setInterval(20);
+    Form1 main(services, &run);
+    auto id = run.queue().journal().RecordApproval(Telegram{}.Text());
+    auto blocker = paths().root / "Journal" / (*id + ".answered.new");
+    std::filesystem::create_directories(blocker);
+    run.SettleApproval(*id);
+    run.SettleApproval(*id);
+    run.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
+    std::filesystem::remove(blocker);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            auto entries = run.queue().journal().Entries();
+            return entries.size() == 1 && entries[0].kind == CancellationJournal::Kind::AnsweredApproval;
+        },
+        2000));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. "
+              "저장 공간과 폴더 권한을 확인해주세요");
 }
 
 TEST_F(MainWindowTest, OpensLockedAndLockedBoxesStayReadableOnAnySystemColour) {

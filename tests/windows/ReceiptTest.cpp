@@ -44,20 +44,10 @@ TEST_F(ReceiptTest, DrawsAsLaidOutAndCloses) {
               "19.1,123 특수교육지원 카드영수증|5.0,156 카드번호 :|39.6,156 9410-0000-****-5678");
 }
 
-TEST_F(ReceiptTest, NoPrinterIsToldAndNothingIsPrinted) {
-    services.receiptCanvas = []() -> std::unique_ptr<ReceiptCanvas> {
-        throw ReceiptError("기본 프린터가 설정되어 있지 않습니다.");
-    };
-    Print();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Print Error!");
-    EXPECT_EQ(messages.shown[0].text, "기본 프린터가 설정되어 있지 않습니다.");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(closed);
-}
-
-TEST_F(ReceiptTest, FailureHalfwayDiscardsTheDocument) {
-    struct FailingCanvas final : RecordingCanvas {
+// A paper jam halfway discards what was drawn; a missing printer is told as critical. Either way the
+// window closes.
+TEST_F(ReceiptTest, APrinterFailureIsToldAndTheDocumentDiscarded) {
+    struct JammingCanvas final : RecordingCanvas {
         using RecordingCanvas::RecordingCanvas;
         void DrawRectangle(double, double top, double, double) override {
             if (top > 0) {
@@ -65,11 +55,19 @@ TEST_F(ReceiptTest, FailureHalfwayDiscardsTheDocument) {
             }
         }
     };
-    services.receiptCanvas = [this] { return std::make_unique<FailingCanvas>(page); };
+    services.receiptCanvas = [this] { return std::make_unique<JammingCanvas>(page); };
+    form->PrintReceipt();
+    EXPECT_TRUE(page.discarded && !page.ended);
+    services.receiptCanvas = []() -> std::unique_ptr<ReceiptCanvas> {
+        throw ReceiptError("기본 프린터가 설정되어 있지 않습니다.");
+    };
     Print();
-    EXPECT_TRUE(page.discarded);
-    EXPECT_FALSE(page.ended);
-    EXPECT_EQ(messages.shown.at(0).text, "용지가 걸렸습니다.");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "용지가 걸렸습니다.");
+    EXPECT_EQ(messages.shown[1].title + " " + messages.shown[1].text,
+              "Print Error! 기본 프린터가 설정되어 있지 않습니다.");
+    EXPECT_EQ(messages.shown[1].icon, MessageIcon::Critical);
+    EXPECT_TRUE(closed);
 }
 
 TEST_F(ReceiptTest, PdfHoldsBothCopiesInTheReceiptFont) {

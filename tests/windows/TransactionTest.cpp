@@ -2,7 +2,6 @@
 #include "windows/common/Looks.h"
 #include "windows/receipt/Form5.h"
 
-#include <QApplication>
 #include <QTableView>
 
 using namespace dovra;
@@ -47,18 +46,7 @@ protected:
         return QTest::qWaitFor([&] { return messages.shown.size() == n; }, 5000);
     }
     bool JournalEmpty() const { return AutomaticCancellation(services).queue().journal().Entries().empty(); }
-    // The request's kind and its cancel type.
-    std::string Kind(size_t request) const {
-        return peer->requests.at(request).substr(4, 4) + peer->requests[request].substr(4 + 190, 1);
-    }
-    Form5* Receipt() const {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* receipt = qobject_cast<Form5*>(window); receipt && receipt->isVisible()) {
-                return receipt;
-            }
-        }
-        return nullptr;
-    }
+    static Form5* Receipt() { return Shown<Form5>(); }
 
     QPointer<Form1> main;
 };
@@ -93,7 +81,7 @@ TEST_F(TransactionTest, UnansweredApprovalIsCancelledOnTheSecondSocketAndABalanc
     Find<QTimer>(main, "timeMain")->setInterval(20); // the ten seconds, driven
     ASSERT_TRUE(peer->WaitForRequests(2));
     EXPECT_EQ(messages.shown.at(0).text, "연결할 수 없습니다");
-    EXPECT_EQ(Kind(1), "06002");
+    EXPECT_EQ(peer->KindOf(1), "06002");
     EXPECT_EQ(peer->connections, 2);
     EXPECT_TRUE(Ready());
     ASSERT_TRUE(QTest::qWaitFor([&] { return JournalEmpty(); }, 2000));
@@ -138,7 +126,7 @@ TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
         Pay();
         requests += 2;
         ASSERT_TRUE(peer->WaitForRequests(requests));
-        EXPECT_EQ(Kind(requests - 1), "06002");
+        EXPECT_EQ(peer->KindOf(requests - 1), "06002");
         EXPECT_EQ(messages.shown.back().text, message);
         EXPECT_TRUE(Ready());
         EXPECT_NE(Cp949ToUtf8(DayLog()).find(std::string("[ Resp 09:30:15 ] ") + logged + "\r\n"),
