@@ -47,7 +47,7 @@ std::string MessageTextOf(const Entry& entry) {
         return std::string(TrimSpaces(entry.ownWords));
     }
     if (entry.reason >= 0 && entry.reason < static_cast<int>(Reasons.size())) {
-        return Utf8ToCp949(std::string(Reasons[static_cast<size_t>(entry.reason)]));
+        return Utf8ToCp949(Reasons[static_cast<size_t>(entry.reason)]);
     }
     return {};
 }

@@ -33,17 +33,13 @@ constexpr std::string_view ReceiptApproval = "카드 승인";
 constexpr std::string_view ReceiptCancellation = "카드 취소";
 } // namespace Texts
 
-std::string Cp949(std::string_view utf8) {
-    return Utf8ToCp949(std::string(utf8));
-}
-
 // A label and a field as received.
 std::string Line(std::string_view label, std::string_view field) {
-    return Cp949(label) + std::string(field);
+    return Utf8ToCp949(label) + std::string(field);
 }
 
 std::string AmountLine(std::string_view label, std::string_view field) {
-    return Cp949(label) + FormatThousands(field);
+    return Utf8ToCp949(label) + FormatThousands(field);
 }
 
 AnswerKind AnswerKindOf(Entry::Kind kind) {
@@ -79,7 +75,7 @@ void ListReaderItems(const ResponseFields& r, CardOutcome& outcome) {
                 outcome.lines.push_back(AmountLine(Texts::SupportRemain, item.ItemRemain));
             }
         } else if (kind == "A") {
-            outcome.choices.push_back({name + Cp949(Texts::AfterSchoolMark), k});
+            outcome.choices.push_back({name + Utf8ToCp949(Texts::AfterSchoolMark), k});
             if (runStarts) {
                 outcome.lines.push_back(AmountLine(Texts::LookupAfterSchoolRemain, item.ItemRemain));
             }
@@ -110,7 +106,7 @@ CardOutcome Counter::ReadCardAnswer(LookupSource source, Entry::Kind kind, std::
     bool reader = source == LookupSource::CardReader;
     if (IsSuccess(r.RespCode)) {
         careItems_.assign(r.CareItems.begin(), r.CareItems.end());
-        outcome.lines = {Cp949(Texts::LookupDone), Line(Texts::StudentName, r.StudentName),
+        outcome.lines = {Utf8ToCp949(Texts::LookupDone), Line(Texts::StudentName, r.StudentName),
                          Line(Texts::SchoolName, r.SchoolName)};
         if (reader) {
             ListReaderItems(r, outcome);
@@ -153,7 +149,7 @@ TransactionOutcome Counter::ReadTransactionAnswer(const Entry& entry, std::strin
         return {Refusal(AnswerKindOf(entry.kind), r), std::nullopt};
     }
     if (entry.kind == Entry::Kind::BalanceInquiry) {
-        return {{Cp949(Texts::BalanceDone), Line(Texts::StudentName, r.StudentName),
+        return {{Utf8ToCp949(Texts::BalanceDone), Line(Texts::StudentName, r.StudentName),
                  Line(Texts::SchoolName, r.SchoolName), AmountLine(Texts::SupportUsed, r.SupportUsed),
                  AmountLine(Texts::SupportRemain, r.SupportRemain),
                  AmountLine(Texts::AfterSchoolUsed, r.AfterSchoolUsed),
@@ -162,11 +158,11 @@ TransactionOutcome Counter::ReadTransactionAnswer(const Entry& entry, std::strin
     }
     bool approval = entry.kind == Entry::Kind::Approval;
     TransactionOutcome outcome{
-        {Cp949(approval ? Texts::ApprovalDone : Texts::CancellationDone),
+        {Utf8ToCp949(approval ? Texts::ApprovalDone : Texts::CancellationDone),
          Line(Texts::ApprovalNo, r.ApprovalNo), Line(Texts::StudentName, r.StudentName),
          Line(Texts::SchoolName, r.SchoolName), AmountLine(Texts::MonthSupport, r.MonthSupport),
          AmountLine(Texts::MonthUsed, r.MonthUsed), AmountLine(Texts::MonthRemain, r.MonthRemain)},
-        Receipt{Cp949(approval ? Texts::ReceiptApproval : Texts::ReceiptCancellation),
+        Receipt{Utf8ToCp949(approval ? Texts::ReceiptApproval : Texts::ReceiptCancellation),
                 AnsiLeft(r.CardData, 16), r.TransDate + "  " + FormatClockTime(r.TransTime),
                 std::string(TrimSpaces(r.ApprovalNo)), FormatThousands(TrimSpaces(r.Amount)),
                 FormatThousands(TrimSpaces(r.MonthRemain)), std::string(TrimSpaces(entry.careName)),

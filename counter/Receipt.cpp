@@ -30,7 +30,7 @@ public:
     void Text(std::string text, Align align) {
         marks_.push_back({false, 0, static_cast<double>(y), 0, 0, std::move(text), align});
     }
-    void TextUtf8(std::string_view utf8, Align align) { Text(Utf8ToCp949(std::string(utf8)), align); }
+    void TextUtf8(std::string_view utf8, Align align) { Text(Utf8ToCp949(utf8), align); }
     void Separator() { Text(std::string(66, '-'), Align::Centred); }
     void NextLine() { y += LinePitch; }
     void NextWideLine() { y += WideLinePitch; }
@@ -55,7 +55,7 @@ void Header(Page& page, const Receipt& receipt, std::string_view copyLine) {
         {"TEL  : ", receipt.merchant.telephone}};
     for (const auto& [label, value] : details) {
         page.NextLine();
-        page.Text(Utf8ToCp949(std::string(label)) + value, Align::Left);
+        page.Text(Utf8ToCp949(label) + value, Align::Left);
     }
     page.NextLine();
     page.Separator();
