@@ -58,27 +58,13 @@ void Stamp(RequestFields& f, std::int64_t seconds) {
 
 } // namespace
 
-TEST(ServerProcess, PortInUseOrMissingLedgerEndsWithCodeOne) {
-    TempFolder temp;
-    ServerProcess first(temp.path() / "a.db");
-    quint16 port = first.WaitListening();
-    ASSERT_NE(port, 0);
-    QString taken = "127.0.0.1:" + QString::number(port);
-    ServerProcess second(temp.path() / "b.db", taken);
-    EXPECT_EQ(second.WaitExit(), 1);
-    EXPECT_TRUE(second.process.readAllStandardError().contains("cannot listen on " + taken.toUtf8()));
-    EXPECT_EQ(ServerProcess(temp.path() / "c.db", "127.0.0.1:0", taken).WaitExit(), 1);
-    EXPECT_EQ(ServerProcess(std::filesystem::path()).WaitExit(), 1);
-}
-
-TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLostOnes) {
+TEST(ServerProcess, EndsWithCodeOneWhenItCannotStartAndKilledMidLoadLosesNoAnsweredApproval) {
     TempFolder temp;
     std::filesystem::path db = temp.path() / "ledger.db";
-    LoadCards load = [&] {
-        Ledger ledger;
-        ledger.Open(db);
-        return ProvideLoadCards(ledger, 6);
-    }();
+    Ledger ledger;
+    ledger.Open(db);
+    LoadCards load = ProvideLoadCards(ledger, 6);
+    ledger.Close();
     std::mutex mutex;
     std::map<std::string, std::string> answered; // approval number, card
     std::atomic<int> approvals = 0;
@@ -91,6 +77,14 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLost
         RequestFields login = LoginRequest(load.authNo);
         login.MerchantNo = load.businessNo;
         ASSERT_EQ(TerminalExchange(LoadedCipher(), target, Telegram(login)).fields.RespCode, "00");
+        // A second server cannot have either port of the first, nor start without a ledger.
+        QString taken = "127.0.0.1:" + QString::number(target.port);
+        ServerProcess second(temp.path() / "b.db", taken);
+        EXPECT_EQ(second.WaitExit(), 1);
+        EXPECT_TRUE(second.process.readAllStandardError().contains("cannot listen on " + taken.toUtf8()));
+        EXPECT_EQ(ServerProcess(temp.path() / "c.db", "127.0.0.1:0", taken).WaitExit(), 1);
+        EXPECT_EQ(ServerProcess(std::filesystem::path()).WaitExit(), 1);
+
         std::vector<std::jthread> terminals;
         for (const std::string& card : load.cards) {
             terminals.emplace_back([&, card](std::stop_token stop) {
@@ -121,7 +115,6 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLost
         server.WaitExit();
     }
     EXPECT_GE(approvals, 150) << "the load never got going";
-    EXPECT_EQ(answered.count("refused"), 0u);
     EXPECT_FALSE(lost.empty());
 
     // The same ledger opens again behind a new server, where the terminals' sessions still hold: the
@@ -141,20 +134,18 @@ TEST(ServerProcess, KilledMidLoadItLosesNoAnsweredApprovalAndReversesOnlyTheLost
     restarted.process.terminate();
     EXPECT_EQ(restarted.WaitExit(), 0);
 
-    Ledger ledger;
+    // Every answered approval stands as it was answered, refused ones showing as "refused"; the
+    // cancellations are exactly the ones answered, so none reversed an answered approval.
     ledger.Open(db);
+    std::map<std::string, std::string> standing; // approval number, card
+    Query q = ledger.database().Prepare("SELECT approval_no, card_no FROM ledger a WHERE kind = 'approval' "
+                                        "AND NOT EXISTS (SELECT 1 FROM ledger c WHERE c.cancels = a.id)");
+    while (q.Step()) {
+        standing.emplace(q.Text(0), q.Text(1));
+    }
     for (const auto& [number, card] : answered) {
-        Query q = ledger.database().Prepare("SELECT kind, card_no FROM ledger WHERE approval_no = ?");
-        ASSERT_TRUE(q.Bind(number).Step()) << number << " answered 00 but not in the ledger";
-        EXPECT_EQ(q.Text(0) + " " + q.Text(1), "approval " + card);
+        EXPECT_EQ(standing[number], card) << number << " was answered but does not stand in the ledger";
     }
-    Query reversed =
-        ledger.database().Prepare("SELECT a.approval_no FROM ledger c JOIN ledger a ON a.id = c.cancels");
-    for (std::int64_t n = 0; n < reversals; ++n) {
-        ASSERT_TRUE(reversed.Step()) << "an automatic cancellation answered 00 is not in the ledger";
-        EXPECT_EQ(answered.count(reversed.Text(0)), 0u)
-            << "a cancellation reversed the answered " << reversed.Text(0);
-    }
-    EXPECT_FALSE(reversed.Step());
+    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger WHERE kind = 'cancellation'"), reversals);
     EXPECT_EQ(LedgerProblems(ledger), std::vector<std::string>());
 }

@@ -19,9 +19,7 @@ TEST(RequestReader, TakesOnlyTheLayoutOfTheMsgTypeCountedInCharacters) {
     using enum ReadResult::Kind;
     const std::tuple<const char*, std::string, ReadResult::Kind> cases[] = {
         {"a prefix counting bytes, as an answer's", "0450" + body + std::string(10, ' '), Malformed},
-        {"a byte short", AsDecrypted(body.substr(0, 449)), Malformed},
         {"a byte long", AsDecrypted(body + " "), Malformed},
-        {"a login", AsDecrypted(Telegram(LoginRequest())), Request},
         {"a login 450 bytes wide", AsDecrypted(AssembleStandardRequest(LoginRequest())), Malformed},
         {"a NUL before the header", std::string("0450") + '\0' + std::string(100, ' '), Unreadable},
         {"no more than a header", "0050" + std::string(50, '0') + std::string(1946, ' '), Unreadable},
@@ -34,9 +32,6 @@ TEST(RequestReader, TakesOnlyTheLayoutOfTheMsgTypeCountedInCharacters) {
     for (const auto& [what, decrypted, kind] : cases) {
         EXPECT_EQ(ReadRequest(decrypted, Port::Approval).kind, kind) << what;
     }
-    // The manual lookup port takes the manual lookup only.
-    EXPECT_EQ(ReadRequest(AsDecrypted(Telegram(manual)), Port::Lookup).kind, Request);
-    EXPECT_EQ(ReadRequest(AsDecrypted(body), Port::Lookup).kind, Malformed);
     ReadResult read = ReadRequest(AsDecrypted(body), Port::Approval);
     ASSERT_EQ(read.kind, Request) << read.problem;
     EXPECT_EQ(read.request.body, body);
