@@ -22,9 +22,6 @@ template <class Pick> Bytes Random(size_t n, Pick pick) {
     std::generate(s.begin(), s.end(), pick);
     return s;
 }
-Bytes Digits(size_t n) {
-    return Random(n, [] { return static_cast<char>('0' + rng() % 10); });
-}
 
 // Encrypts into a buffer of spaces and checks what the program relies on: on success a Z85 text of
 // 100..999 characters and one NUL, on failure not a byte changed. Returns the text, empty on failure.
@@ -77,7 +74,8 @@ Bytes CardAnswer(const std::vector<Bytes>& syllables) {
         for (int i = 0; i < -width / 2; ++i) {
             answer += syllables[rng() % syllables.size()];
         }
-        answer += Digits(static_cast<size_t>(std::max(0, width)));
+        answer += Random(static_cast<size_t>(std::max(0, width)),
+                         [] { return static_cast<char>('0' + rng() % 10); });
     };
     std::for_each(std::begin(kAnswerHead), std::end(kAnswerHead), put);
     for (int i = 0; i < 9; ++i) {
@@ -148,16 +146,15 @@ TEST(TSeedTelegrams, EveryTelegramFitsAndComesBackWholeAndTheRestIsRefused) {
         ASSERT_EQ(syllables.size(), ksX1001Only ? 2350u : 11172u);
         std::generate_n(std::back_inserter(answers), 3000, [&] { return CardAnswer(syllables); });
     }
-    { // four threads at once, so that concurrent calls must also stay apart; joined as they leave scope
-        std::vector<std::jthread> threads;
-        for (size_t t = 0; t < 4; ++t) {
-            threads.emplace_back([&answers, t] {
-                for (size_t i = t; i < answers.size() && !HasFailure(); i += 4) {
-                    ExpectRoundTrip(answers[i]);
-                }
-            });
-        }
+    std::vector<std::jthread> threads; // four at once, so that concurrent calls must also stay apart
+    for (size_t t = 0; t < 4; ++t) {
+        threads.emplace_back([&answers, t] {
+            for (size_t i = t; i < answers.size() && !HasFailure(); i += 4) {
+                ExpectRoundTrip(answers[i]);
+            }
+        });
     }
+    threads.clear(); // joins them
     // What cannot fit, or is handed over wrongly, is refused with the output left alone.
     Bytes noise = Random(978, [] { return static_cast<char>(rng()); });
     Seal(noise, TSEED_ERR_TOO_LONG);
@@ -172,7 +169,8 @@ TEST(TSeedTelegrams, EveryTelegramFitsAndComesBackWholeAndTheRestIsRefused) {
     EXPECT_EQ(Open(std::string_view(noise).substr(0, 100)), TSEED_ERR_FORMAT);
 }
 
-TEST(TSeedTamper, AnyChangedMissingOrExtraCharacterIsRejected) {
+// A real cipher text changed, cut short or grown anywhere, and garbage of any kind, are all refused.
+TEST(TSeedTamper, AnyChangedMissingOrExtraCharacterAndAnyGarbageIsRejected) {
     Bytes answer = CardAnswer(Syllables(true));
     std::string text = Seal(answer);
     EXPECT_NE(Seal(answer), text) << "same nonce twice";
@@ -181,11 +179,11 @@ TEST(TSeedTamper, AnyChangedMissingOrExtraCharacterIsRejected) {
         changed[i] = kZ85[(kZ85.find(text[i]) + 1 + i % 84) % 85];
         EXPECT_LT(Open(changed), 0) << "changed at " << i;
         EXPECT_LT(Open(text.substr(0, i) + text.substr(i + 1)), 0) << "removed at " << i;
+        EXPECT_LT(Open(text.substr(0, i)), 0) << "cut at " << i;
     }
+    // Five characters more keep the length valid, so only the record's own checks can refuse them.
     for (size_t i : {size_t{0}, size_t{1}, size_t{7}, text.size() / 2, text.size() - 1, text.size()}) {
-        for (const char* extra : {"0", " ", "a0b1c"}) {
-            EXPECT_LT(Open(std::string(text).insert(i, extra)), 0) << "inserted " << extra << " at " << i;
-        }
+        EXPECT_LT(Open(std::string(text).insert(i, "a0b1c")), 0) << "inserted at " << i;
     }
     // The first group once more, counted past 2^32: wrapped, it would read as the real one.
     uint64_t first = 0;
@@ -194,6 +192,12 @@ TEST(TSeedTamper, AnyChangedMissingOrExtraCharacterIsRejected) {
     }
     EXPECT_LT(Open(Z85Group(first + (uint64_t{1} << 32)) + text.substr(5)), 0);
     EXPECT_EQ(Open(text, &answer), TSEED_OK);
+    // Any bytes, and the alphabet at lengths that get as far as the tag.
+    for (int i = 0; i < 100000 && !HasFailure(); ++i) {
+        std::string input = i % 2 ? Random(rng() % 1501, [] { return static_cast<char>(rng()); })
+                                  : Random(100 + rng() % 180 * 5, [] { return kZ85[rng() % 85]; });
+        ASSERT_LT(Open(input), 0) << "input " << i;
+    }
 }
 
 TEST(TSeedFormat, RecordsSealedFromTheDocumentedLayoutOpenAndTheirContentIsChecked) {
@@ -217,21 +221,4 @@ TEST(TSeedFormat, RecordsSealedFromTheDocumentedLayoutOpenAndTheirContentIsCheck
     EXPECT_EQ(Open(ReferenceSeal(Bytes())), TSEED_ERR_CONTENT);
     EXPECT_EQ(Open(ReferenceSeal(RawDeflate(login), 0, 2)), TSEED_ERR_VERSION);
     EXPECT_EQ(Open(ReferenceSeal(RawDeflate(login), 0, 1, "another key")), TSEED_ERR_AUTH);
-}
-
-TEST(TSeedDecrypt, RefusesHundredThousandGarbageInputs) {
-    std::vector<std::string> valid;
-    for (int i = 0; i < 16; ++i) {
-        valid.push_back(Seal(i % 2 ? CardAnswer(Syllables(true)) : "0200" + Digits(200)));
-    }
-    for (int i = 0; i < 100000 && !HasFailure(); ++i) {
-        const std::string& text = valid[rng() % valid.size()];
-        size_t cut = rng() % text.size();
-        // Any bytes, the alphabet at lengths that get as far as the tag, and strict prefixes of real
-        // cipher texts, half of them at whole groups.
-        std::string input = i % 3 == 0   ? Random(rng() % 1501, [] { return static_cast<char>(rng()); })
-                            : i % 3 == 1 ? Random(100 + rng() % 180 * 5, [] { return kZ85[rng() % 85]; })
-                                         : text.substr(0, i % 2 ? cut / 5 * 5 : cut);
-        ASSERT_LT(Open(input), 0) << "input " << i;
-    }
 }

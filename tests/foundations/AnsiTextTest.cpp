@@ -1,5 +1,6 @@
 #include "foundations/AnsiText.h"
 #include "foundations/Cp949.h"
+#include "foundations/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,14 @@ namespace {
 const std::string Name = Utf8ToCp949("김하늘"); // three syllables, six bytes
 }
 
+// Whole fields are padded in the layout tests; here what only cutting through a character shows.
 TEST(AnsiText, PadsCutsAndCountsByBytesAndRefusesInvalidArguments) {
-    EXPECT_EQ(PadField("5", true, 4), "0005");
-    EXPECT_EQ(PadField("", true, 2), "00");
     EXPECT_EQ(PadField("123456", true, 4), "3456");
     EXPECT_EQ(PadField("12ab", true, 6), "0012ab"); // digits are not checked
-    EXPECT_EQ(PadField(Name, false, 10), Name + "    ");
     // Five bytes of a six-byte name: the orphaned lead byte becomes a space, the width holds.
     EXPECT_EQ(PadField(Name, false, 5), Name.substr(0, 4) + " ");
     // Numeric cut from the left through the first syllable: its trail byte becomes a space.
     EXPECT_EQ(PadField(Name, true, 5), " " + Name.substr(2));
-    EXPECT_EQ(CharCount(Name + "ab"), 5);
     EXPECT_EQ(CharCount("\x81\x31"), 2); // a stray lead byte does not swallow the digit "1" after it
     EXPECT_THROW(AnsiLeft("abc", -1), std::invalid_argument);
     EXPECT_THROW(AnsiRight("abc", -1), std::invalid_argument);
@@ -66,5 +64,20 @@ TEST(AnsiText, EveryCutAgreesWithAScanFromTheStart) {
         }
         ASSERT_EQ(AnsiLeft(text, static_cast<int>(from)), expected(0, left)) << from;
         ASSERT_EQ(AnsiRight(text, static_cast<int>(from)), expected(text.size() - left, text.size())) << from;
+    }
+}
+
+// Thousands of numbers and nothing else (an amount already shown once stays as it is); the clock time
+// drops the leading zero of the hour.
+TEST(NumberFormat, ThousandsAndClockTime) {
+    const std::tuple<std::string (*)(std::string_view), const char*, const char*> cases[] = {
+        {FormatThousands, "000040000", "40,000"},    {FormatThousands, " 1234567 ", "1,234,567"},
+        {FormatThousands, "40,000", "40,000"},       {FormatThousands, "000000000", "0"},
+        {FormatThousands, "         ", "         "}, {FormatThousands, "12a45", "12a45"},
+        {FormatThousands, "-5000", "-5000"},         {FormatClockTime, "143015", "14:30:15"},
+        {FormatClockTime, "093015", "9:30:15"},      {FormatClockTime, "000015", "::15"},
+        {FormatClockTime, "      ", "      "},       {FormatClockTime, "12:30", "12:30"}};
+    for (const auto& [format, input, expected] : cases) {
+        EXPECT_EQ(format(input), expected) << '"' << input << '"';
     }
 }

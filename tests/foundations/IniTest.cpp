@@ -40,10 +40,15 @@ TEST_F(IniTest, WritesInPlaceKeepingEveryOtherLineAndCreatesWhatIsMissing) {
     EXPECT_TRUE(WriteIni("PellumInfo", "DOVRA_IP", "127.0.0.1", file));
     EXPECT_TRUE(WriteIni("PellumInfo", "dovra_Port", "15024", file));
     EXPECT_TRUE(WriteIni("ComInfo", "Name", Utf8ToCp949("새싹아동발달센터") + "   ", file));
+    // What the server sends is written as it came: a line break in it must not become a key, and a
+    // value ends at its first NUL.
+    EXPECT_TRUE(WriteIni("ComInfo", "Address", "evil\r\n[PellumInfo]\r\ndovra_Ip=6.6.6.6", file));
+    EXPECT_TRUE(WriteIni("ComInfo", "Number", "000071052301\0tail"s, file));
     EXPECT_EQ(ReadWholeFile(file),
               "; installer notes\r\n[PellumInfo]\r\nDOVRA_IP=127.0.0.1\r\nunknown line\r\n"
               "dovra_Port=15024\r\n\r\n[Other]\r\nx=1\r\n[ComInfo]\r\nName=" +
-                  Utf8ToCp949("새싹아동발달센터") + "   \r\n");
+                  Utf8ToCp949("새싹아동발달센터") +
+                  "   \r\nAddress=evil  [PellumInfo]  dovra_Ip=6.6.6.6\r\nNumber=000071052301\r\n");
     EXPECT_EQ(Cp949ToUtf8(ReadIni("ComInfo", "Name", file)), "새싹아동발달센터");
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".new"));
 
@@ -51,16 +56,6 @@ TEST_F(IniTest, WritesInPlaceKeepingEveryOtherLineAndCreatesWhatIsMissing) {
     EXPECT_TRUE(WriteIni("CustomerInfo", "business_number", "1208147521", update));
     EXPECT_EQ(ReadWholeFile(update), "[CustomerInfo]\r\nbusiness_number=1208147521\r\n");
     EXPECT_FALSE(WriteIni("ComInfo", "Name", "x", temp.path())); // a folder where the file should be
-}
-
-TEST_F(IniTest, AValueIsOneLineUpToItsFirstNul) {
-    // A merchant name from the server is written as it came; a line break in it must not become a key.
-    WriteIni("ComInfo", "Name", "evil\r\n[PellumInfo]\r\ndovra_Ip=6.6.6.6", file);
-    WriteIni("ComInfo", "Number", "000071052301\0tail"s, file);
-    EXPECT_EQ(ReadIni("PellumInfo", "dovra_Ip", file), "");
-    EXPECT_EQ(ReadIni("ComInfo", "Name", file), "evil  [PellumInfo]  dovra_Ip=6.6.6.6");
-    EXPECT_EQ(ReadIni("ComInfo", "Number", file), "000071052301");
-    EXPECT_EQ(ReadWholeFile(file).find("tail"), std::string::npos);
 }
 
 TEST_F(IniTest, AFileSavedAsUtf8WithAMarkIsReadAndWrittenAsUtf8) {

@@ -68,15 +68,14 @@ TEST(Layouts, CardAnswerIsCutAtItsDocumentedPositions) {
     put(238, "SCHOOL");
     put(278, "MESSAGE");
     put(310, "S000100000000120000A000000000000080000");
-    const int blockStarts[] = {457, 515, 573, 631, 689, 747, 805, 863, 921};
-    std::string blocks[9];
+    std::string blocks[9]; // 58 bytes each, the first at 457
     for (size_t k = 0; k < 9; ++k) {
         std::string n = std::to_string(k + 1);
         blocks[k] = n + "S |000150000|030000|ITEM" + n + std::string(15, ' ') + "|T00000000" + n +
                     "|TEACHER" + n + "  |";
         std::string bytes = blocks[k];
         std::erase(bytes, '|');
-        put(blockStarts[k], bytes);
+        put(457 + 58 * static_cast<int>(k), bytes);
     }
     ResponseFields r;
     CutCardAnswer(answer, r);

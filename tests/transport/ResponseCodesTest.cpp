@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ranges>
 #include <set>
 
 using namespace dovra;
 
 TEST(ResponseCodes, TableHoldsTheServersVocabularyAndOnlyAnExactDoubleZeroSucceeds) {
-    std::set<std::string_view> codes;
-    for (const auto& row : ResponseCodeTable()) {
-        codes.insert(row.code);
-    }
+    auto codes = ResponseCodeTable() | std::views::transform(&ResponseCode::code);
     EXPECT_EQ(ResponseCodeTable().size(), 56u);
-    EXPECT_EQ(codes.size(), 56u);
+    EXPECT_EQ(std::set(codes.begin(), codes.end()).size(), 56u); // none twice
     EXPECT_EQ(DescribeResponseCode("00"), "정상완료");
     EXPECT_EQ(DescribeResponseCode("24"), "한도초과Point 적립");
     EXPECT_EQ(DescribeResponseCode("77"), DescribeResponseCode("16"));
