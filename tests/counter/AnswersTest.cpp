@@ -30,23 +30,23 @@ std::string Shown(const CareShown& shown) {
 } // namespace
 
 TEST_F(AnswersTest, LoginTakesTheMerchantFromTheEndOfTheTelegram) {
-    auto answer = [](const std::string& code, const std::string& prefix = "0309") {
-        return prefix + LoginAnswered(code, "새싹아동발달센터", "서울 마포구") +
-               std::string(40, '#'); // the decrypt buffer goes on
+    auto answer = [](const std::string& code, const std::string& prefix = "0309", size_t more = 0) {
+        // More bytes before the merchant block, counted by the prefix; the decrypt buffer goes on after.
+        return prefix + LoginAnswered(code, "새싹아동발달센터", "서울 마포구").insert(54, more, '#') +
+               std::string(40, '#');
     };
+    const std::string merchant =
+        Text({Fit("새싹아동발달센터", 60), "000071052301", "02-3456-7890 ", Fit("서울 마포구", 150)});
     using enum LoginOutcome::Result;
     const std::tuple<std::string, LoginOutcome::Result, std::string> cases[] = {
-        {answer("00"), Accepted,
-         Text({Fit("새싹아동발달센터", 60), "000071052301", "02-3456-7890 ", Fit("서울 마포구", 150)})},
-        {answer("33"), Refused, "|||"},
-        {answer("00", "03O9"), Unreadable, "|||"},
-        {answer("33", "03O9"), Refused, "|||"},
-        {"0309", Refused, "|||"}};
-    for (const auto& [text, result, merchant] : cases) {
+        {answer("00"), Accepted, merchant},     {answer("00", "0349", 40), Accepted, merchant},
+        {answer("33"), Refused, "|||"},         {answer("00", "03O9"), Unreadable, "|||"},
+        {answer("33", "03O9"), Refused, "|||"}, {"0309", Refused, "|||"}};
+    for (const auto& [text, result, details] : cases) {
         LoginOutcome outcome = counter.ReadLoginAnswer(text);
         const MerchantDetails& m = outcome.merchant;
         EXPECT_EQ(outcome.result, result) << text.substr(0, 40);
-        EXPECT_EQ(Text({m.name, m.number, m.telephone, m.address}), merchant) << text.substr(0, 40);
+        EXPECT_EQ(Text({m.name, m.number, m.telephone, m.address}), details) << text.substr(0, 40);
     }
 }
 
@@ -98,6 +98,9 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceAndRefusedOrBalanceOnesNoth
               "카드정보조회가 거절 되었습니다.|응답코드   : 17|응답메세지 : 미등록카드번호입니다" +
                   std::string(12, ' '));
     EXPECT_TRUE(refused.choices.empty() && refused.careList == CareList::Locked && !refused.amountChange);
+    // An answer shorter than its blocks is not read beyond its end.
+    EXPECT_TRUE(counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval, "0010010000")
+                    .choices.empty());
     // Only the reader's lookup also takes back the teacher and the amount change.
     for (auto source : {LookupSource::CardReader, LookupSource::ManualEntry}) {
         bool reader = source == LookupSource::CardReader;

@@ -53,21 +53,30 @@ protected:
 
 } // namespace
 
-// Every box goes in as typed: only the counter trims, and only spaces.
-TEST_F(TransactionTest, TheEntryIsSentAsTyped) {
+// Every box goes in as typed: only the counter trims, and only spaces. The entry shows the transaction
+// until the receipt question is answered.
+TEST_F(TransactionTest, TheEntryIsSentAsTypedAndTheApprovalEndsInTheReceipt) {
     Click(main, "Command3");
     ChooseReason(7);
     Find<QLineEdit>(main, "txtreson")->setText("\u3000"); // the blank a Korean input method types
     Find<QLineEdit>(main, "txtOrg_approval_no")->setText(" 1234\t ");
     Find<QLineEdit>(main, "txtOrg_auth_date")->setText("20240105");
-    peer->Answer(Answered());
+    peer->Answer(Answered(), ScriptedPeer::Delivery::InPieces);
     Pay();
-    ASSERT_TRUE(peer->WaitForRequests(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
     Telegram expected{.amount = "0000040000", .orgDate = "20240105", .orgNo = "1234\t", .careCode = "01S"};
     std::tie(expected.teacherCode, expected.teacher, expected.message) =
         std::tuple("T000000001", "이수진", "\u3000");
-    EXPECT_EQ(peer->requests[0].substr(4), expected.Text());
+    EXPECT_EQ(peer->requests.at(0).substr(4), expected.Text());
     EXPECT_NE(DayLog().find("[ Send 09:30:15 ] " + peer->requests[0]), std::string::npos);
+    EXPECT_EQ(Receipt()->Text2->text() + " " + Receipt()->Text5->text(), "9410000012345678 40,000");
+    EXPECT_EQ(Find<QLineEdit>(main, "Card1")->text(), "9410");
+    QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
+    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty() &&
+                Find<QComboBox>(main, "cmbCare1")->count() == 0 && !Find(main, "Command3")->isEnabled() &&
+                Ready());
+    EXPECT_EQ(Find<QListWidget>(main, "lstResult")->count(), 7);
+    EXPECT_TRUE(Find<QRadioButton>(main, "Option1")->isChecked());
 }
 
 TEST_F(TransactionTest, UnansweredApprovalIsCancelledOnTheSecondSocketAndABalanceInquiryOnlyTells) {
@@ -96,21 +105,6 @@ TEST_F(TransactionTest, UnansweredApprovalIsCancelledOnTheSecondSocketAndABalanc
     EXPECT_TRUE(Ready());
 }
 
-TEST_F(TransactionTest, ApprovedApprovalFillsTheReceiptAndThenGoesIdle) {
-    peer->Answer(Answered(), ScriptedPeer::Delivery::InPieces);
-    Pay();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
-    EXPECT_EQ(Receipt()->Text2->text() + " " + Receipt()->Text5->text(), "9410000012345678 40,000");
-    // The entry shows the transaction until the receipt question is answered.
-    EXPECT_EQ(Find<QLineEdit>(main, "Card1")->text(), "9410");
-    QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
-    EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty() &&
-                Find<QComboBox>(main, "cmbCare1")->count() == 0 && !Find(main, "Command3")->isEnabled() &&
-                Ready());
-    EXPECT_EQ(Find<QListWidget>(main, "lstResult")->count(), 7);
-    EXPECT_TRUE(Find<QRadioButton>(main, "Option1")->isChecked());
-}
-
 TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
     using Delivery = ScriptedPeer::Delivery;
     const std::tuple<std::string, Delivery, const char*, const char*> cases[] = {
@@ -134,11 +128,19 @@ TEST_F(TransactionTest, UnreadableAnswerEndsLikeNoAnswerAndIsLoggedBySize) {
     }
 }
 
-TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
+// Refused before connecting, or a fault in a handler: told, and nothing is left stuck.
+TEST_F(TransactionTest, ARefusalOrAFaultIsToldAndLeavesNothingStuck) {
+    Find<QLineEdit>(main, "Card4")->setText("567");
+    Pay();
+    ASSERT_TRUE(Told(1));
+    EXPECT_EQ(messages.shown[0].text, "카드번호를 정확히 입력해주세요");
+    EXPECT_TRUE(Ready());
+
     // In the click: the same-second check reads the clock.
+    LookedUp();
     clock.failing = true;
     Pay();
-    EXPECT_EQ(messages.shown.at(0).text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
+    EXPECT_EQ(messages.shown.at(1).text, "처리 중 오류가 발생했습니다. 다시 시도해주세요\nclock unavailable");
     EXPECT_TRUE(Ready());
 
     // In the socket's connect event: the header reads it. Nothing leaves, nothing is journalled.
@@ -146,7 +148,7 @@ TEST_F(TransactionTest, AFaultInAHandlerIsToldAndLeavesNothingStuck) {
     LookedUp();
     Pay();
     clock.failing = true;
-    ASSERT_TRUE(Told(2));
+    ASSERT_TRUE(Told(3));
     EXPECT_TRUE(Ready() && Find(main, "btnLogout")->isEnabled());
     EXPECT_TRUE(JournalEmpty());
 
@@ -211,15 +213,8 @@ TEST_F(TransactionTest, CalendarWritesTheClickedDayAndHandsTheFocusOn) {
     EXPECT_FALSE(calendar->isVisible());
 }
 
-// Refused before connecting, or with the mode changed while the answer is on its way: the button is
-// free again and the answer is read as what was sent.
-TEST_F(TransactionTest, ThePayButtonComesBackAndTheAnswerIsReadAsSent) {
-    Find<QLineEdit>(main, "Card4")->setText("567");
-    Pay();
-    ASSERT_TRUE(Told(1));
-    EXPECT_EQ(messages.shown[0].text, "카드번호를 정확히 입력해주세요");
-    EXPECT_TRUE(Ready());
-
+// With the mode changed while the answer is on its way, the answer is read as what was sent.
+TEST_F(TransactionTest, TheAnswerIsReadAsSentWhateverTheModeShowsByThen) {
     Click(main, "Option3");
     LookedUp();
     Telegram balance{.msgType = "0700"};
