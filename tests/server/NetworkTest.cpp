@@ -4,9 +4,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <algorithm>
-#include <iterator>
-#include <random>
 #include <set>
 #include <thread>
 
@@ -91,36 +88,6 @@ TEST(Network, BothPortsAnswerWhatTheyTakeAndBadOrIdleFramesLeaveTheServerServing
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5)) << sent;
     }
 
-    std::mt19937 random(42);
-    auto below = [&](size_t n) { return random() % n; };
-    auto noise = [&](size_t n) {
-        std::string bytes;
-        std::generate_n(std::back_inserter(bytes), n, [&] { return static_cast<char>(random()); });
-        return bytes;
-    };
-    int answered93 = 0;
-    for (int i = 0; i < 1500; ++i) {
-        std::string plain = Telegram(CounterRequest(i % 2 == 0 ? "0200" : "0700"));
-        switch (i % 3) {
-        case 0: // noise, now and then behind a plausible prefix: no frame, or no cipher text in it
-            SendAndClose(server.Target(),
-                         (i % 6 == 0 ? "0" + std::to_string(100 + below(900)) : "") + noise(below(1200)));
-            continue;
-        case 1: // well sealed, but the telegram inside is damaged and maybe cut
-            for (size_t n = 1 + below(8); n > 0; --n) {
-                plain[below(plain.size())] = noise(1)[0];
-            }
-            plain.resize(below(3) == 0 ? below(700) : plain.size());
-            break;
-        case 2: // well sealed, a header and a body of the wrong width
-            plain.resize(51 + below(398));
-            break;
-        }
-        // A readable header is answered 93; anything less has the connection closed.
-        answered93 += !SendRaw(server.Target(), SealTelegram(LoadedCipher(), plain)).empty();
-        if (i % 100 == 99) {
-            ASSERT_EQ(server.Send(CounterRequest("0200")).fields.RespCode, "00") << "after frame " << i;
-        }
-    }
-    EXPECT_GT(answered93, 800);
+    // Still serving after all of that.
+    EXPECT_EQ(server.Send(CounterRequest("0200")).fields.RespCode, "00");
 }

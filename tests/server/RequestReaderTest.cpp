@@ -3,6 +3,8 @@
 #include "foundations/Cp949.h"
 #include "transport/Envelope.h"
 
+#include <random>
+
 using namespace dovra;
 using namespace dovra::testing;
 
@@ -36,4 +38,28 @@ TEST(RequestReader, TakesOnlyTheLayoutOfTheMsgTypeCountedInCharacters) {
     ASSERT_EQ(read.kind, Request) << read.problem;
     EXPECT_EQ(read.request.body, body);
     EXPECT_EQ(read.request.fields.TeacherName, f.TeacherName + "    ");
+}
+
+// Telegrams damaged and cut at random: whatever can be read is answered with the format refusal, built
+// from a header that may hold any bytes at all, and the rest is dropped; nothing reads past its text.
+TEST_F(DemoLedgerTest, DamagedTelegramsAreRefusedOrDropped) {
+    std::mt19937 random(42);
+    auto below = [&](size_t n) { return random() % n; };
+    int refused = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::string plain = Telegram(CounterRequest(i % 2 == 0 ? "0200" : "0700"));
+        for (size_t n = 1 + below(8); n > 0; --n) {
+            plain[below(plain.size())] = static_cast<char>(random());
+        }
+        plain.resize(below(3) == 0 ? below(700) : i % 3 == 0 ? 51 + below(398) : plain.size());
+        ReadResult read = ReadRequest(AsDecrypted(plain), Port::Approval);
+        if (read.kind == ReadResult::Kind::Malformed) {
+            std::string answer = teller.Refuse(read.request, "93", read.problem).answer;
+            ASSERT_EQ(At(answer, 39, 2) + answer.substr(0, 4),
+                      "93" + LengthPrefix(static_cast<int>(answer.size()) - 4))
+                << i;
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 1000);
 }
