@@ -65,10 +65,7 @@ TEST_F(MainWindowTest, CancellationsGoAfterTheLoginAndBeforeTheEnd) {
     Form1* main = LogIn("새싹아동발달센터");
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(peer->WaitForRequests(2));
-    for (auto [box, text] :
-         {std::pair{"Card1", "9410"}, {"Card2", "0000"}, {"Card3", "1234"}, {"Card4", "5678"}}) {
-        Find<QLineEdit>(main, box)->setText(text);
-    }
+    LookUp(*main, {Speech});
     peer->Answer("", ScriptedPeer::Delivery::Never);
     clock.Set({2026, 12, 7, 9, 31, 0}); // past the login's second
     Click(main, "Command4");
