@@ -106,9 +106,7 @@ TEST_F(RequestsTest, PayChecksAskInTheirOrderAndTheServerNeedsAHostAndAWholePort
     for (const auto& [port, expected] : ports) {
         Set("PellumInfo", "dovra_Port", port);
         auto server = counter.settings().ApprovalServer();
-        EXPECT_EQ(server ? server->host + ":" + std::to_string(server->port) : "",
-                  expected ? "127.0.0.1:" + std::to_string(expected) : "")
-            << port;
+        EXPECT_EQ(server ? server->port : 0, expected) << port;
     }
     Set("PellumInfo", "dovra_Port", "15024");
     Set("PellumInfo", "dovra_Ip", "");

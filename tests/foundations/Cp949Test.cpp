@@ -11,27 +11,15 @@
 #include <type_traits>
 
 using namespace dovra;
-using namespace std::string_literals;
 
-// What Windows answers, written out, so that a build without Wine to ask still holds these.
+// What Windows answers, written out for what the reference comparison below does not reach: a surrogate
+// pair in the wrong order, and a conversion's state left over into the next call. The comparison needs
+// Wine, which every build that runs these tests has.
 TEST(Cp949, ConvertsAsWindowsCodePage949Does) {
-    // An unassigned pair is one "?" for both bytes; what follows it survives, into the next call too.
     EXPECT_EQ(Cp949ToUtf8("x\xA2\xE8y"), "x?y");
     EXPECT_EQ(Cp949ToUtf8("x\xA2\xE8y"), "x?y");
-    // A lead byte with nothing to pair with, at the end or before a NUL, is a "?" of its own.
-    EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab?");
-    EXPECT_EQ(Cp949ToUtf8("\xB0\0a"s), "?\0a"s);
-    // "똠" lies outside EUC-KR's 2,350 syllables; "₩" has a look-alike, one way only.
     EXPECT_EQ(Utf8ToCp949("똠₩1,000"), "\x8C\x63\\1,000");
-    EXPECT_EQ(Cp949ToUtf8("\x8C\x63\\"), "똠\\");
-    EXPECT_EQ(Cp949ToUtf8(Utf8ToCp949("서울특별시 마포구 120")), "서울특별시 마포구 120");
-    EXPECT_EQ(Cp949ToUtf8("\xC9\xA1\xFE\xFE"), "\uE000\uE0BB"); // the user-defined rows
-    EXPECT_EQ(Utf8ToCp949("\uE000"), "\xC9\xA1");
-    EXPECT_EQ(Utf8ToCp949("😀"), "??"); // each surrogate on its own
     EXPECT_EQ(Utf16ToCp949(u"\xDC00\xD800"), "??");
-    // Broken UTF-8 as Windows reads it; cut short, the rest of the text goes with it.
-    EXPECT_EQ(Utf8ToCp949("\xE0\x80\x41\xED\xA0\x80x\xFF\xC0\xAFx"), "?A??x???x");
-    EXPECT_EQ(Utf8ToCp949("a\xE0\x41"), "a?");
 }
 
 #if defined(CP949_DUMP) || defined(_WIN32)
