@@ -80,13 +80,11 @@ TEST(Network, BothPortsAnswerWhatTheyTakeAndBadOrIdleFramesLeaveTheServerServing
               "77");
     EXPECT_EQ(server.Logged("2580"), 0);
 
-    // A connection that sends nothing, or half a frame, is hung up on at the idle limit; SendRaw waits
-    // for that, or for its ten seconds to run out.
+    // A connection that sends nothing, or half a frame, is hung up on at the idle limit.
     for (std::string sent : {"", "0400", "0400abcdef"}) {
-        auto began = std::chrono::steady_clock::now();
-        EXPECT_EQ(SendRaw(server.Target(), sent), "");
-        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5)) << sent;
+        EXPECT_EQ(SendRaw(server.Target(), sent), "") << sent;
     }
+    EXPECT_EQ(server.Logged("dropped: nothing complete within the time limit"), 3);
 
     // Still serving after all of that.
     EXPECT_EQ(server.Send(CounterRequest("0200")).fields.RespCode, "00");

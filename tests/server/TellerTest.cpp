@@ -1,5 +1,5 @@
 // The teller decided on the ledger directly: what it answers, byte for byte, and what each answer does
-// to the ledger (ExchangeTest); the host's safeguards: sessions, guessing, stale telegrams (SafeguardTest).
+// to the ledger; then the host's safeguards: sessions, guessing, stale telegrams.
 #include "ServerTestSupport.h"
 
 #include "foundations/Cp949.h"
@@ -47,12 +47,10 @@ protected:
         return Ask(CounterRequest(type, Haneul, "01S", "1000")).respCode;
     }
 };
-using ExchangeTest = TellerTest;
-using SafeguardTest = TellerTest;
 
 } // namespace
 
-TEST_F(ExchangeTest, CardExchangesRefuseUnknownCardsAndMerchantsAndShowEachProgrammesMonth) {
+TEST_F(TellerTest, CardExchangesRefuseUnknownCardsAndMerchantsAndShowEachProgrammesMonth) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"9410000099999999", DemoMerchant, "17", "미등록카드번호"},
         {"9410000000000020", DemoMerchant, "20", "도난카드"},
@@ -86,7 +84,7 @@ TEST_F(ExchangeTest, CardExchangesRefuseUnknownCardsAndMerchantsAndShowEachProgr
               "0450" + Text("김하늘", 10) + "S000040000000180000A000030000000070000" + std::string(107, ' '));
 }
 
-TEST_F(ExchangeTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumberRestoresItsMonth) {
+TEST_F(TellerTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumberRestoresItsMonth) {
     RequestFields f = CounterRequest("0500", Haneul, "03A", "30000");
     std::string a = Ask(f).answer;
     ASSERT_EQ(a.size(), 454u);
@@ -127,7 +125,7 @@ TEST_F(ExchangeTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumber
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
-TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
+TEST_F(TellerTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     // Each step: the server's clock as hhmmss, what the terminal sends at its own moment, and the answer.
     // 'S' sends the last cancellation again byte for byte.
     const std::tuple<int, char, const char*, const char*, const char*, const char*, const char*> steps[] = {
@@ -186,7 +184,7 @@ TEST_F(ExchangeTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
-TEST_F(SafeguardTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrReadsACard) {
+TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrReadsACard) {
     RequestFields f = LoginRequest();
     f.RespCode = "30";
     std::string a = Ask(f).answer;
@@ -235,7 +233,7 @@ TEST_F(SafeguardTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyO
     EXPECT_EQ(Rows(), before - 1); // the expired session is gone, and nothing else came
 }
 
-TEST_F(SafeguardTest, GuessingLocksOnlyWhatWasGuessedAtFromTheGuessersAddress) {
+TEST_F(TellerTest, GuessingLocksOnlyWhatWasGuessedAtFromTheGuessersAddress) {
     // Ten missed cancellation numbers lock cancellations by number, the right one included.
     std::string number = At(Approve(Haneul, "01S", "1000").answer, 136, 12);
     std::string codes;
@@ -278,7 +276,7 @@ TEST_F(SafeguardTest, GuessingLocksOnlyWhatWasGuessedAtFromTheGuessersAddress) {
     EXPECT_EQ(Ask(LoginRequest()).respCode, "00");
 }
 
-TEST_F(SafeguardTest, OnlyFreshTelegramsMoveMoneyAndOnlyChangesLeaveRows) {
+TEST_F(TellerTest, OnlyFreshTelegramsMoveMoneyAndOnlyChangesLeaveRows) {
     EXPECT_EQ(Approve(Chorong, "01S", "1000").respCode, "00");
     std::int64_t afterOne = Rows();
     for (const char* type : {"0500", "0600"}) {

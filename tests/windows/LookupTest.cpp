@@ -34,11 +34,9 @@ protected:
         }
     }
     void Type(const QString& last = "4321") {
-        for (auto [box, digits] : {std::pair<const char*, QString>{"Card1", "9410"},
-                                   {"Card2", "0000"},
-                                   {"Card3", "8765"},
-                                   {"Card4", last}}) {
-            QTest::keyClicks(Find(window, box), digits);
+        const QString digits[] = {"9410", "0000", "8765", last};
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClicks(Find(window, ("Card" + std::to_string(i + 1)).c_str()), digits[i]);
         }
         Click(window, "btnOk");
     }

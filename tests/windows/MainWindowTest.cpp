@@ -35,15 +35,29 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, LoginOpensTheMainWindowAndLogoutComesBackWithTheNameReadAnew) {
+// The main window holds one tray icon while it lives, minimised or not, and the portal opens in the browser.
+TEST_F(MainWindowTest, LoginOpensTheMainWindowWithItsTrayIconAndLogoutComesBackWithTheNameReadAnew) {
     program->ShowLogin();
     EXPECT_TRUE(program->loginWindow()->isModal());
     Form1* main = LogIn("새싹아동발달센터");
     ASSERT_TRUE(main && main->isVisible());
     EXPECT_EQ(Find<QLineEdit>(main, "Text1")->text().trimmed(), "새싹아동발달센터");
+    main->showMinimized();
+    QTest::qWait(20);
+    EXPECT_EQ(QString::number(tray.icons) + tray.lastTip, "1도브라");
+    ASSERT_TRUE(tray.doubleClick);
+    tray.doubleClick();
+    EXPECT_FALSE(main->isMinimized());
+    main->showMinimized();
+    QTest::qWait(20);
+    EXPECT_EQ(std::pair(tray.adds, tray.icons), std::pair(1, 1));
+    Click(main, "Command6");
+    ASSERT_EQ(portal.opened.size(), 1u);
+    EXPECT_EQ(portal.opened[0].scheme() + portal.opened[0].path(), "https/brelo/login/mng/main.han");
 
     Click(main, "btnLogout");
     ASSERT_TRUE(QTest::qWaitFor([&] { return program->mainWindow() == nullptr; }, 2000));
+    EXPECT_EQ(tray.icons, 0);
     ASSERT_NE(program->loginWindow(), nullptr);
     EXPECT_TRUE(program->loginWindow()->isVisible() && program->loginWindow()->isModal());
     EXPECT_FALSE(ended);
@@ -75,26 +89,6 @@ TEST_F(MainWindowTest, CancellationsGoAfterTheLoginAndBeforeTheEnd) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 6000));
     ASSERT_TRUE(peer->WaitForRequests(4));
     EXPECT_EQ(peer->KindOf(0) + peer->KindOf(1) + peer->KindOf(2) + peer->KindOf(3), "0100 060020500006002");
-}
-
-TEST_F(MainWindowTest, TrayHoldsOneIconWhileTheWindowLivesAndThePortalOpensInTheBrowser) {
-    auto* form = new Form1(services);
-    form->show();
-    form->showMinimized();
-    QTest::qWait(20);
-    EXPECT_EQ(QString::number(tray.icons) + tray.lastTip, "1도브라");
-    ASSERT_TRUE(tray.doubleClick);
-    tray.doubleClick();
-    EXPECT_FALSE(form->isMinimized());
-    form->showMinimized();
-    QTest::qWait(20);
-    EXPECT_EQ(std::pair(tray.adds, tray.icons), std::pair(1, 1));
-
-    Click(form, "Command6");
-    ASSERT_EQ(portal.opened.size(), 1u);
-    EXPECT_EQ(portal.opened[0].scheme() + portal.opened[0].path(), "https/brelo/login/mng/main.han");
-    form->close();
-    EXPECT_EQ(tray.icons, 0);
 }
 
 TEST_F(MainWindowTest, AnAnsweredApprovalTheDiskCannotRecordIsToldOnceAndWrittenAtARetry) {
