@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace dovra {
 
@@ -78,6 +79,19 @@ void Counter::Stamp(CommonHeader& header, std::string_view msgType, std::string_
     lastTraceNo_ = header.TraceNo;
 }
 
+// The header and the moment of a lookup or a transaction, which share them.
+RequestFields Counter::StandardRequest(std::string_view msgType, std::string issueCode,
+                                       const std::string& merchantNumber) {
+    RequestFields f;
+    f.IssueCode = std::move(issueCode);
+    Stamp(f, msgType, merchantNumber);
+    f.RespCode = RespCode::Success;
+    f.MerchantNo = merchantNumber;
+    f.TransDate = FormatDate(clock_.Now());
+    f.TransTime = FormatTime(clock_.Now());
+    return f;
+}
+
 std::string Counter::LoginRequest(std::string_view businessNumber, std::string_view authNo) {
     RequestFields f;
     f.IssueCode = settings_.IssueCode();
@@ -90,14 +104,9 @@ std::string Counter::LoginRequest(std::string_view businessNumber, std::string_v
 
 std::string Counter::CardLookupRequest(LookupSource source, std::string_view card) {
     bool reader = source == LookupSource::CardReader;
-    std::string number = reader ? settings_.MerchantNumber() : settings_.ManualLookupMerchantNumber();
-    RequestFields f;
-    f.IssueCode = reader ? settings_.IssueCode() : std::string(ManualIssueCode);
-    Stamp(f, MessageType::CardLookup, number);
-    f.RespCode = RespCode::Success;
-    f.MerchantNo = number;
-    f.TransDate = FormatDate(clock_.Now());
-    f.TransTime = FormatTime(clock_.Now());
+    RequestFields f = StandardRequest(
+        MessageType::CardLookup, reader ? settings_.IssueCode() : std::string(ManualIssueCode),
+        reader ? settings_.MerchantNumber() : settings_.ManualLookupMerchantNumber());
     f.TransKind = TransactionKind::CardLookup;
     f.EntryMode = reader ? "0" : "2";
     f.CardData = std::string(card) + std::string(21, ' ');
@@ -106,12 +115,19 @@ std::string Counter::CardLookupRequest(LookupSource source, std::string_view car
     return AssembleStandardRequest(f);
 }
 
-std::optional<CareShown> Counter::Choose(int item) const {
+const CareItem* Counter::ItemAt(int item) const {
     if (item < 1 || item > static_cast<int>(careItems_.size())) {
+        return nullptr;
+    }
+    return &careItems_[static_cast<size_t>(item - 1)];
+}
+
+std::optional<CareShown> Counter::Choose(int item) const {
+    const CareItem* chosen = ItemAt(item);
+    if (chosen == nullptr) {
         return std::nullopt;
     }
-    const CareItem& chosen = careItems_[static_cast<size_t>(item - 1)];
-    return CareShown{chosen.ItemTeacherName, FormatThousands(chosen.ItemAmount)};
+    return CareShown{chosen->ItemTeacherName, FormatThousands(chosen->ItemAmount)};
 }
 
 PayRefusal Counter::CheckPay(const Entry& entry) const {
@@ -133,14 +149,8 @@ PayRefusal Counter::CheckPay(const Entry& entry) const {
 }
 
 std::string Counter::TransactionRequest(const Entry& entry) {
-    std::string number = settings_.MerchantNumber();
-    RequestFields f;
-    f.IssueCode = settings_.IssueCode();
-    Stamp(f, MsgTypeOf(entry.kind), number);
-    f.RespCode = RespCode::Success;
-    f.MerchantNo = number;
-    f.TransDate = FormatDate(clock_.Now());
-    f.TransTime = FormatTime(clock_.Now());
+    RequestFields f =
+        StandardRequest(MsgTypeOf(entry.kind), settings_.IssueCode(), settings_.MerchantNumber());
     f.TransKind = TransactionKind::Transaction;
     f.EntryMode = "0";
     f.CardData = entry.card;
@@ -149,10 +159,9 @@ std::string Counter::TransactionRequest(const Entry& entry) {
     f.OrgAuthDate = TrimSpaces(entry.orgAuthDate);
     f.OrgApprovalNo = TrimSpaces(entry.orgApprovalNo);
     f.CancelType = entry.kind == Entry::Kind::Cancellation ? CancelType::ByMerchant : CancelType::None;
-    if (entry.careItem >= 1 && entry.careItem <= static_cast<int>(careItems_.size())) {
-        const CareItem& item = careItems_[static_cast<size_t>(entry.careItem - 1)];
-        f.CareCode = item.ItemCode;
-        f.TeacherCode = item.ItemTeacherCode;
+    if (const CareItem* item = ItemAt(entry.careItem)) {
+        f.CareCode = item->ItemCode;
+        f.TeacherCode = item->ItemTeacherCode;
     }
     f.TeacherName = entry.teacherName;
     f.MessageText = MessageTextOf(entry);

@@ -94,6 +94,10 @@ public:
 
 private:
     void Stamp(CommonHeader& header, std::string_view msgType, std::string_view merchantNumber);
+    RequestFields StandardRequest(std::string_view msgType, std::string issueCode,
+                                  const std::string& merchantNumber);
+    // The care item of the last card lookup, counted from 1; none for an item it did not answer.
+    const CareItem* ItemAt(int item) const;
 
     const Clock& clock_;
     Settings settings_;
