@@ -20,7 +20,7 @@ file(COPY ${all_qt} ${runtime} DESTINATION ${bin})
 file(COPY ${DOVRA_QT_ROOT}/plugins/platforms ${DOVRA_QT_ROOT}/plugins/styles DESTINATION ${bin})
 
 # The installed program: no test library, no offscreen platform, no image plugins (PNG is built in).
-install(TARGETS dovra TSeed RUNTIME DESTINATION .)
+install(TARGETS dovra TSeed dovra-settings RUNTIME DESTINATION .)
 foreach(library IN LISTS qt_libraries)
     install(FILES ${DOVRA_QT_ROOT}/bin/Qt6${library}.dll DESTINATION .)
 endforeach()

@@ -63,6 +63,37 @@ bool Settings::SaveMerchant(const MerchantDetails& merchant) const {
            WriteIni("ComInfo", "Address", merchant.address, file) && WriteIni("ComInfo", "Print", "1", file);
 }
 
+ServerSettings::Fault ServerSettings::Check() const {
+    auto digits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    bool hostUsable =
+        !host.empty() && host.size() <= 253 && host.front() != '-' && host.front() != '.' &&
+        host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-") ==
+            std::string::npos;
+    if (!hostUsable) {
+        return Fault::Host;
+    }
+    if (!digits(port) || port.size() > 5 || std::stol(port) < 1 || std::stol(port) > 65535) {
+        return Fault::Port;
+    }
+    if (issueCode.size() != 4 || !digits(issueCode)) {
+        return Fault::IssueCode;
+    }
+    return Fault::None;
+}
+
+bool Settings::SaveServer(const ServerSettings& server, bool replace) const {
+    auto file = paths_.DovraSetting();
+    auto save = [&](std::string_view key, const std::string& value) {
+        std::string now = ReadIni("PellumInfo", key, file);
+        bool wanted = replace ? now != value : TrimBlanks(now).empty();
+        return !wanted || WriteIni("PellumInfo", key, value, file);
+    };
+    return save("dovra_Ip", server.host) && save("dovra_Port", server.port) &&
+           save("dovra_Issue_code", server.issueCode);
+}
+
 bool Settings::SaveBusinessNumber(std::string_view businessNumber) const {
     return WriteIni("CustomerInfo", "business_number", businessNumber, paths_.UpdateServiceClient());
 }

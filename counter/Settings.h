@@ -19,6 +19,16 @@ struct ServerAddress {
     std::uint16_t port = 0;
 };
 
+// What an installer or an administrator puts there before the first login, as typed.
+struct ServerSettings {
+    std::string host, port, issueCode;
+
+    enum class Fault { None, Host, Port, IssueCode };
+    // A host name or IPv4 address, a port of 1 to 65535 in plain digits, an issue code of four digits:
+    // anything else would only fail later, at the counter, as an unreachable server or a refusal.
+    Fault Check() const;
+};
+
 // Every settings key the counter reads or writes. Each value is read anew at each use, so a login just
 // made is seen at once and a changed server address needs no restart.
 class Settings {
@@ -39,6 +49,10 @@ public:
     bool SaveMerchant(const MerchantDetails& merchant) const;
     // Only the update service reads this one.
     bool SaveBusinessNumber(std::string_view businessNumber) const;
+    // Writes the server's address and the issue code where they are missing or empty, so that values an
+    // administrator set stay; with replace, wherever they differ. False when the file could not be
+    // written.
+    bool SaveServer(const ServerSettings& server, bool replace) const;
 
 private:
     SettingsPaths paths_;

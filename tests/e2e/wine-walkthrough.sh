@@ -15,38 +15,15 @@ out=$(realpath -m "${DOVRA_WALK_DIR:-$repo/build-windows/walkthrough}")
 DOVRA_BIN=$(realpath "${DOVRA_BIN:-$repo/build/bin}")
 cd "$repo"
 source scripts/lib/desktop.sh
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo "$(dirname "$wine")/wineserver")
+source scripts/lib/wine.sh
 
 rm -rf "$out"
-mkdir -p "$out" && mkdir -m 700 "$out/runtime"
-export XDG_RUNTIME_DIR="$out/runtime" # dovra-shot warns on every screenshot without one
-# No Mono or Gecko download prompts: the program needs neither.
-export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_setup "$out" "$out/wineprefix"
 cleanup() {
     stop_all
-    "$wineserver" -k 2>/dev/null || true
+    "$WINESERVER" -k 2>/dev/null || true
 }
 trap cleanup EXIT
-# Windows brings no Korean fonts of ours: the host's Nanum and D2Coding stay hidden from Wine, so only the
-# fonts the program ships and loads itself can draw its Hangul. DejaVu stands in for Windows' own fonts.
-mkdir -p "$out/fontconfig"
-cat >"$out/fontconfig/fonts.conf" <<CONF
-<fontconfig>
-  <dir>/usr/share/fonts/truetype/dejavu</dir>
-  <cachedir>$out/fontconfig</cachedir>
-</fontconfig>
-CONF
-export FONTCONFIG_FILE="$out/fontconfig/fonts.conf"
-# The merchant's Windows is a Korean one (code page 949, a Korean calendar). Wine takes it from the
-# host's locale, which needs to exist for the window titles to reach X as UTF-8; made here, as hosts
-# seldom have it. Without it the walk goes on in English.
-locale=C.UTF-8
-mkdir -p "$out/locale"
-if localedef -i ko_KR -f UTF-8 "$out/locale/ko_KR.UTF-8" >/dev/null 2>&1; then
-    locale=ko_KR.UTF-8
-fi
-on_windows() { LOCPATH="$out/locale" LC_ALL=$locale "$wine" "$@"; }
 fail() {
     echo "wine walkthrough: $*" >&2
     shot "$out/failure.png" || true
@@ -59,54 +36,10 @@ on_windows wineboot -i >"$out/wineboot.log" 2>&1 || fail "the Wine prefix could 
 root="$WINEPREFIX/drive_c/Tarnwick"
 write_settings "$root"
 
-# Wine's windows do not take the keyboard from icewm when they appear, nor when the program asks for
-# it; the X focus set directly is taken as the merchant's own click.
-wine_windows() { xdotool search --onlyvisible --classname dovra.exe 2>/dev/null; }
-focus() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
-    sleep 0.3
-}
-# icewm can put a Wine window elsewhere than Wine asked without telling it, and Wine then lands every
-# click off by the difference; a move that icewm carries out itself brings the two together again.
-settle() {
-    xdotool windowmove "$1" 0 0
-    sleep 0.3
-    xdotool windowmove "$1" "$2" "$3"
-    sleep 0.5
-}
-# After a window of its own closes, Wine gives the keyboard back to the main window in its own time; a
-# click that comes first loses its focus to the control that had it before.
-back_to() {
-    has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
-    wait_until 5 has_focus "$1" || xdotool windowfocus --sync "$1" 2>/dev/null || true
-    sleep 0.3
-}
-# In place of desktop.sh's, for read_card too: the new window is found among the program's own.
-window_over() {
-    local main=$1 id
-    for _ in $(seq 1 150); do
-        id=$(wine_windows | grep -vx "$main" | tail -n 1 || true)
-        if [ -n "$id" ]; then
-            focus "$id"
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-on_windows "$win/dovra.exe" >"$out/dovra.log" 2>&1 &
-DOVRA_PID=$!
-login=$(wait_for_window "도브라 승인 시스템" 60) || fail "no login window"
-focus "$login"
-log_in "$login"
-shot "$out/01-login.png"
-xdotool key Return
+wine_log_in "$win/dovra.exe" "$out/01-login.png" || fail "no login window or no main window after it"
+main=$MAIN_WINDOW
 has_merchant() { grep -q "^Number=000071052301" "$root/Dovra_setting.ini" 2>/dev/null; }
-wait_until 20 has_merchant || fail "the login did not save the merchant"
-main_shown() { wine_windows | grep -vx "$login" | grep .; }
-main=$(wait_until 20 main_shown | tail -n 1) || fail "no main window"
+has_merchant || fail "the login did not save the merchant"
 settle "$main" 4 23
 focus "$main"
 shot "$out/02-main-window.png"
@@ -164,6 +97,6 @@ for expected in "( 고 객 용 )" "( 가맹점용 )" "새싹아동발달센터" 
 done
 test "$(grep -cF "9410-0000-****-5678" <<<"$text")" = 2 || fail "the receipt lacks the masked card twice"
 pdftoppm -png -r 100 -f 1 -l 1 -singlefile "$pdf" "$out/receipt"
-"$wineserver" -k 2>/dev/null || true
+"$WINESERVER" -k 2>/dev/null || true
 rm -rf "$WINEPREFIX" # 700 MB that nothing looks at again
 echo "wine walkthrough passed: approval $approval and its cancellation; screenshots and receipt in $out"

@@ -1,0 +1,50 @@
+# Shared by scripts/windows: the release's values, from the release file named by DOVRA_RELEASE.
+# Without one the build is the demo, and says so in its name and on its pages.
+#
+# The file holds KEY=VALUE lines (blank lines and # comments aside), each key once, all of them needed:
+# installer/release.example.env lists them. It is read, never run.
+
+readonly DOVRA_RELEASE_KEYS=(VERSION SERVER ISSUE_CODE LOOKUP_SERVER PORTAL_HOST TSEED_KEY PUBLISHER SUPPORT_PHONE)
+readonly DOVRA_DEMO_KEY=dovra-demo-key-2026
+
+# read_release: sets RELEASE_<KEY> for every key, RELEASE_DEMO (1 or 0) and RELEASE_SUFFIX.
+read_release() {
+    if [ -z "${DOVRA_RELEASE:-}" ]; then
+        RELEASE_VERSION=$(sed -n 's/^ *set(DOVRA_VERSION "\([0-9.]*\)".*/\1/p' CMakeLists.txt)
+        RELEASE_SERVER=127.0.0.1:15024 RELEASE_ISSUE_CODE=0301 RELEASE_LOOKUP_SERVER=127.0.0.1:15025
+        RELEASE_PORTAL_HOST=portal.example.com RELEASE_TSEED_KEY=$DOVRA_DEMO_KEY
+        RELEASE_PUBLISHER=Tarnwick RELEASE_SUPPORT_PHONE=000-0000-0000
+        RELEASE_DEMO=1 RELEASE_SUFFIX=-demo
+        echo "release: no DOVRA_RELEASE given; building the demo (demo key, demo server $RELEASE_SERVER)" >&2
+        return 0
+    fi
+    local line key value seen=" "
+    while IFS= read -r line || [ -n "$line" ]; do
+        line=${line%$'\r'}
+        case $line in '' | '#'*) continue ;; esac
+        key=${line%%=*}
+        value=${line#*=}
+        if [ "$key" = "$line" ] || [[ ! " ${DOVRA_RELEASE_KEYS[*]} " =~ \ $key\  ]]; then
+            release_refused "'$line' is not one of ${DOVRA_RELEASE_KEYS[*]}"
+        fi
+        [[ $seen == *" $key "* ]] && release_refused "$key is given twice"
+        seen+="$key "
+        # What goes into a C string, a CMake cache and an NSIS script stays plain.
+        [[ $value =~ ^[A-Za-z0-9\ ._:/+=@\(\)-]*$ ]] || release_refused "$key holds a character it may not: $value"
+        printf -v "RELEASE_$key" '%s' "$value"
+    done <"$DOVRA_RELEASE"
+    for key in "${DOVRA_RELEASE_KEYS[@]}"; do
+        [[ $seen == *" $key "* ]] || release_refused "$key is missing"
+    done
+    [[ $RELEASE_VERSION =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || release_refused "VERSION is not major.minor.patch"
+    [[ $RELEASE_SERVER =~ ^[^:]+:[0-9]+$ && $RELEASE_LOOKUP_SERVER =~ ^[^:]+:[0-9]+$ ]] ||
+        release_refused "SERVER and LOOKUP_SERVER are host:port"
+    [ "$RELEASE_TSEED_KEY" != "$DOVRA_DEMO_KEY" ] || release_refused "it keeps the demo key"
+    [ ${#RELEASE_TSEED_KEY} -ge 16 ] || release_refused "TSEED_KEY is shorter than 16 characters"
+    RELEASE_DEMO=0 RELEASE_SUFFIX=
+}
+
+release_refused() {
+    echo "release: $DOVRA_RELEASE refused: $*" >&2
+    exit 1
+}

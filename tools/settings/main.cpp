@@ -1,0 +1,105 @@
+// dovra-settings --server HOST:PORT --issue CODE [--replace] [--check] [--root FOLDER]
+//
+// Writes the approval server's address and the issue code into the settings where they are missing or
+// empty (every one that differs with --replace), after making the settings folder and its Log folder
+// writable for the counter's users. --check only checks the values. Exit codes: 0 done, 2 usage,
+// 3 unusable host, 4 unusable port, 5 unusable issue code, 6 settings not written.
+#include "counter/Settings.h"
+#include "foundations/SharedFolder.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using namespace dovra;
+
+namespace {
+
+enum Exit { Done = 0, Usage = 2, BadHost = 3, BadPort = 4, BadIssueCode = 5, NotWritten = 6 };
+
+int Run(const std::vector<std::u8string>& arguments) {
+    ServerSettings server;
+    bool haveServer = false, haveIssue = false, replace = false, checkOnly = false;
+    SettingsPaths paths{DefaultSettingsRoot()};
+    auto text = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = text(arguments[i]);
+        bool hasValue = i + 1 < arguments.size();
+        if (option == "--server" && hasValue) {
+            std::string value = text(arguments[++i]);
+            auto colon = value.rfind(':');
+            server.host = value.substr(0, colon);
+            server.port = colon == std::string::npos ? "" : value.substr(colon + 1);
+            haveServer = true;
+        } else if (option == "--issue" && hasValue) {
+            server.issueCode = text(arguments[++i]);
+            haveIssue = true;
+        } else if (option == "--root" && hasValue) {
+            paths.root = std::filesystem::path(arguments[++i]);
+        } else if (option == "--replace") {
+            replace = true;
+        } else if (option == "--check") {
+            checkOnly = true;
+        } else {
+            std::fputs("usage: dovra-settings --server HOST:PORT --issue CODE [--replace] [--check] [--root "
+                       "FOLDER]\n",
+                       stderr);
+            return Usage;
+        }
+    }
+    if (!haveServer || !haveIssue) {
+        std::fputs("dovra-settings: --server and --issue are both needed\n", stderr);
+        return Usage;
+    }
+    switch (server.Check()) {
+    case ServerSettings::Fault::Host:
+        std::fputs("dovra-settings: the server's host is not a host name or an IPv4 address\n", stderr);
+        return BadHost;
+    case ServerSettings::Fault::Port:
+        std::fputs("dovra-settings: the server's port is not a number from 1 to 65535\n", stderr);
+        return BadPort;
+    case ServerSettings::Fault::IssueCode:
+        std::fputs("dovra-settings: the issue code is not four digits\n", stderr);
+        return BadIssueCode;
+    case ServerSettings::Fault::None:
+        break;
+    }
+    if (checkOnly) {
+        return Done;
+    }
+    if (!CreateSharedFolder(paths.root) || !CreateSharedFolder(paths.LogFolder()) ||
+        !Settings(paths).SaveServer(server, replace)) {
+        std::fputs("dovra-settings: the settings could not be written\n", stderr);
+        return NotWritten;
+    }
+    return Done;
+}
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t* argv[]) {
+    std::vector<std::u8string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+        std::u8string argument(size > 0 ? size - 1 : 0, u8'\0');
+        WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, reinterpret_cast<char*>(argument.data()), size, nullptr,
+                            nullptr);
+        arguments.push_back(std::move(argument));
+    }
+    return Run(arguments);
+}
+#else
+int main(int argc, char* argv[]) {
+    std::vector<std::u8string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument(argv[i]);
+        arguments.emplace_back(argument.begin(), argument.end());
+    }
+    return Run(arguments);
+}
+#endif
