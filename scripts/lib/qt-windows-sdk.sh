@@ -21,7 +21,8 @@ qt_windows_sdk() {
     fi
 }
 
-# Needs a deb-src line for bookworm main: one is added beside the system's own when missing.
+# Needs a deb-src line for bookworm main: where apt has none, the system's own deb sources are repeated
+# as deb-src, so the sources come from wherever this machine already takes its packages.
 ensure_qt_source() {
     if apt-get source --download-only --print-uris qt6-base >/dev/null 2>&1; then
         return 0
@@ -30,13 +31,16 @@ ensure_qt_source() {
         echo "Building the Qt SDK for Windows needs a deb-src line for bookworm main in the apt sources." >&2
         return 1
     fi
-    cat >/etc/apt/sources.list.d/dovra-qt-source.sources <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
+    local file
+    {
+        for file in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$file" ] && sed -n '/^Types:/,/^$/p' "$file" | sed 's/^Types:.*/Types: deb-src/'
+            echo
+        done
+    } >/etc/apt/sources.list.d/dovra-qt-source.sources
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list >/etc/apt/sources.list.d/dovra-qt-source.list
+    fi
     DEBIAN_FRONTEND=noninteractive apt-get update
 }
 
