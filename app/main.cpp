@@ -2,6 +2,7 @@
 #include "foundations/InstanceLock.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Fonts.h"
+#include "windows/common/QtPath.h"
 #include "windows/receipt/PrinterCanvas.h"
 
 #include <QApplication>
@@ -33,14 +34,14 @@ int main(int argc, char* argv[]) {
         messages.Show(nullptr,
                       QStringLiteral("설정 폴더에 쓸 수 없어 프로그램을 시작할 수 없습니다. 폴더 권한을 "
                                      "확인해주세요.\n%1")
-                          .arg(QString::fromStdString(paths.root.string())),
+                          .arg(PathToQt(paths.root)),
                       CommonTexts::Title, MessageIcon::Critical);
         return 1;
     }
 
     CipherLibrary cipher;
     std::string error;
-    auto library = FindCipherLibrary(QCoreApplication::applicationDirPath().toStdString());
+    auto library = FindCipherLibrary(QCoreApplication::applicationDirPath());
     if (!cipher.Load(library, error)) {
         messages.Show(nullptr,
                       QStringLiteral("암호화 모듈을 불러올 수 없어 프로그램을 종료합니다.\n%1")

@@ -49,7 +49,9 @@ inline dovra::Form1* LogInThrough(dovra::Program& program) {
 // recorders for message boxes, tray and portal.
 class WindowFixture : public testing::Test {
 protected:
-    WindowFixture() {
+    // The settings root is a folder of that name in a temporary folder.
+    explicit WindowFixture(const std::filesystem::path& rootName = "Tarnwick")
+        : counter{clock, dovra::SettingsPaths{temp.path() / rootName}} {
         std::string error;
         if (!cipher.Load(TSEED_LIBRARY, error)) {
             throw std::runtime_error(error);
@@ -80,7 +82,7 @@ protected:
     RecordingMessageBoxes messages;
     RecordingTray tray;
     RecordingPortal portal;
-    dovra::Counter counter{clock, dovra::SettingsPaths{temp.path() / "Tarnwick"}};
+    dovra::Counter counter;
     dovra::Services services{messages, tray, portal, clock, cipher, counter.settings().paths(),
                              counter,  {},   {}};
     std::unique_ptr<ScriptedPeer> peer;
