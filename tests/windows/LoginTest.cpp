@@ -40,7 +40,7 @@ protected:
 } // namespace
 
 // Every path reaches the system whole, however Qt or the log hands it on: the cipher library beside
-// the program, the instance lock, the settings and the day's log.
+// the program, the instance lock, the settings, the day's log and the program's own log.
 TEST_F(HangulFoldersTest, TheProgramRunsFromThemAndWritesIntoThem) {
     const auto programFolder = temp.path() / PathFromUtf8("도브라 승인 시스템");
     std::filesystem::create_directories(programFolder);
@@ -51,12 +51,16 @@ TEST_F(HangulFoldersTest, TheProgramRunsFromThemAndWritesIntoThem) {
     ASSERT_TRUE(cipher.Load(library, error)) << error;
     auto lock = AcquireInstanceLock(paths().root);
     EXPECT_EQ(lock.outcome(), InstanceLock::Outcome::Acquired);
+    services.programLog->Write(ProgramEvent::Start,
+                               ProgramStartText("1.0.0", false, paths().root, library, "6.4.2"));
 
     peer->Answer(LoginAnswered("00", "새싹아동발달센터", "서울특별시"));
     LogIn();
     ASSERT_TRUE(QTest::qWaitFor([&] { return accepted; }, 5000));
     EXPECT_NE(DayLog().find("[ Resp "), std::string::npos);
     EXPECT_NE(ReadWholeFile(paths().DovraSetting()).find("Number=000071052301"), std::string::npos);
+    EXPECT_NE(ProgramLogText().find("타른윅 설정 폴더"), std::string::npos) << ProgramLogText();
+    EXPECT_NE(ProgramLogText().find("도브라 승인 시스템"), std::string::npos) << ProgramLogText();
 }
 
 TEST_F(LoginTest, SendsWhatWasTypedAndSavesTheMerchantInOrder) {
