@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/Console.h"
 #include "app/Program.h"
 #include "foundations/InstanceLock.h"
 #include "foundations/ProgramLog.h"
@@ -28,6 +30,10 @@
 using namespace dovra;
 
 int main(int argc, char* argv[]) {
+    if (AsksForVersion(argc, argv)) {
+        return WriteToStartersOutput(VersionLine(DOVRA_VERSION, DOVRA_DEMO != 0)) ? 0 : 1;
+    }
+
     SystemClock clock;
     SettingsPaths paths{DefaultSettingsRoot()};
     auto programLog = std::make_shared<const ProgramLog>(paths.ProgramLogFolder(), clock);
