@@ -1,7 +1,5 @@
 #include "counter/CancellationQueue.h"
 #include "counter/CounterFixture.h"
-#include "foundations/DurableFile.h"
-#include "foundations/PathText.h"
 
 using namespace dovra;
 
@@ -67,8 +65,6 @@ TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApp
     ASSERT_TRUE(queue.journal().ClearApproval(*answered)); // the removal was refused: a mark instead
     ASSERT_TRUE(std::filesystem::exists(File(*cancelled, ".approval")) &&
                 std::filesystem::exists(File(*answered, ".approval")));
-    // Someone's note beside them, named outside the system's code page, is passed over.
-    ASSERT_TRUE(AppendToFileDurably(paths.root / "Journal" / PathFromUtf8("메모.😀"), "note"));
     EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::PendingCancellation, "cancel"},
                                          {Kind::AnsweredApproval, ""},
                                          {Kind::OpenApproval, Approval()}}));
