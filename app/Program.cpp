@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "windows/common/Guard.h"
+#include "windows/common/QtPath.h"
 #include "windows/login/Form3.h"
 #include "windows/lookup/Form2.h"
 #include "windows/lookup/Form6.h"
@@ -97,7 +98,8 @@ void Program::EndWhenSettled() {
     QTimer::singleShot(GraceMs, this, end);
 }
 
-std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder) {
+std::filesystem::path FindCipherLibrary(const QString& programFolderText) {
+    const std::filesystem::path programFolder = PathFromQt(programFolderText);
     std::filesystem::path beside = programFolder / TSeedLibraryFileName();
     if (std::filesystem::exists(beside)) {
         return beside;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <filesystem>
 
@@ -45,7 +46,8 @@ private:
 // their outcome to it.
 void AttachLookupWindows(Form1& main, const Services& services);
 
-// Where the program looks for the cipher library: beside itself, then in the build's lib folder.
-std::filesystem::path FindCipherLibrary(const std::filesystem::path& programFolder);
+// Where the program looks for the cipher library: beside itself, then in the build's lib folder. The
+// program's folder as Qt tells it (QCoreApplication::applicationDirPath()).
+std::filesystem::path FindCipherLibrary(const QString& programFolder);
 
 } // namespace dovra

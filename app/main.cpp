@@ -1,10 +1,18 @@
+#include "app/CommandLine.h"
+#include "app/Console.h"
 #include "app/Program.h"
 #include "foundations/InstanceLock.h"
+#include "foundations/ProgramLog.h"
 #include "windows/common/CommonTexts.h"
 #include "windows/common/Fonts.h"
+#include "windows/common/QtMessageLog.h"
+#include "windows/common/QtPath.h"
 #include "windows/receipt/PrinterCanvas.h"
 
 #include <QApplication>
+
+#include <memory>
+#include <string>
 
 #ifndef DOVRA_LOOKUP_HOST
 #define DOVRA_LOOKUP_HOST "127.0.0.1"
@@ -12,36 +20,56 @@
 #ifndef DOVRA_LOOKUP_PORT
 #define DOVRA_LOOKUP_PORT 15025
 #endif
+#ifndef DOVRA_VERSION
+#define DOVRA_VERSION "0.0.0"
+#endif
+#ifndef DOVRA_DEMO
+#define DOVRA_DEMO 1
+#endif
 
 using namespace dovra;
 
 int main(int argc, char* argv[]) {
+    if (AsksForVersion(argc, argv)) {
+        return WriteToStartersOutput(VersionLine(DOVRA_VERSION, DOVRA_DEMO != 0)) ? 0 : 1;
+    }
+
+    SystemClock clock;
+    SettingsPaths paths{DefaultSettingsRoot()};
+    auto programLog = std::make_shared<const ProgramLog>(paths.ProgramLogFolder(), clock);
+    programLog->RemoveOldDays(ProgramLogKeptDays);
+    QtMessageLog qtMessages(programLog);
+
     QApplication app(argc, argv);
     LoadShippedFonts();
     QApplication::setApplicationName(CommonTexts::AppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
+    auto library = FindCipherLibrary(QCoreApplication::applicationDirPath());
+    programLog->Write(ProgramEvent::Start,
+                      ProgramStartText(DOVRA_VERSION, DOVRA_DEMO != 0, paths.root, library, qVersion()));
 
     QtMessageBoxes messages;
-    SettingsPaths paths{DefaultSettingsRoot()};
     auto lock = AcquireInstanceLock(paths.root);
     if (lock.outcome() == InstanceLock::Outcome::HeldByAnother) {
+        programLog->Write(ProgramEvent::Stop, "another instance runs on this settings root");
         messages.Show(nullptr, QStringLiteral("프로그램이 이미 실행중입니다"), CommonTexts::Title,
                       MessageIcon::Warning);
         return 1;
     }
     if (lock.outcome() == InstanceLock::Outcome::FolderNotWritable) {
+        programLog->Write(ProgramEvent::Stop, "the settings root cannot be written");
         messages.Show(nullptr,
                       QStringLiteral("설정 폴더에 쓸 수 없어 프로그램을 시작할 수 없습니다. 폴더 권한을 "
                                      "확인해주세요.\n%1")
-                          .arg(QString::fromStdString(paths.root.string())),
+                          .arg(PathToQt(paths.root)),
                       CommonTexts::Title, MessageIcon::Critical);
         return 1;
     }
 
     CipherLibrary cipher;
     std::string error;
-    auto library = FindCipherLibrary(QCoreApplication::applicationDirPath().toStdString());
     if (!cipher.Load(library, error)) {
+        programLog->Write(ProgramEvent::Stop, "the cipher library cannot be loaded: " + error);
         messages.Show(nullptr,
                       QStringLiteral("암호화 모듈을 불러올 수 없어 프로그램을 종료합니다.\n%1")
                           .arg(QString::fromStdString(error)),
@@ -51,7 +79,6 @@ int main(int argc, char* argv[]) {
 
     QtTrayBackend tray;
     DesktopPortalLauncher portal;
-    SystemClock clock;
     Counter counter(clock, paths);
     Services services{messages,
                       tray,
@@ -62,9 +89,12 @@ int main(int argc, char* argv[]) {
                       counter,
                       ServerAddress{DOVRA_LOOKUP_HOST, DOVRA_LOOKUP_PORT},
                       [] { return PrinterCanvas::OnDefaultPrinter(); }};
+    services.programLog = programLog;
 
     Program program(services);
     QObject::connect(&program, &Program::Ended, &app, &QApplication::quit);
     program.ShowLogin();
-    return app.exec();
+    int exitCode = app.exec();
+    programLog->Write(ProgramEvent::End, "exit code " + std::to_string(exitCode));
+    return exitCode;
 }

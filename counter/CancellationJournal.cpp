@@ -1,6 +1,7 @@
 #include "counter/CancellationJournal.h"
 
 #include "foundations/DurableFile.h"
+#include "foundations/PathText.h"
 
 #include <atomic>
 #include <chrono>
@@ -95,7 +96,7 @@ std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
     // Stepped with an error code: a folder that turns unreadable midway ends the listing, not the program.
     for (std::filesystem::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::filesystem::directory_entry& item = *it;
-        std::string extension = item.path().extension().string();
+        std::string extension = PathToUtf8(item.path().extension());
         Kind kind;
         if (extension == ApprovalSuffix) {
             kind = Kind::OpenApproval;
@@ -106,7 +107,7 @@ std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {
         } else {
             continue; // a half-written ".new" file never became an entry
         }
-        std::string id = item.path().stem().string();
+        std::string id = PathToUtf8(item.path().stem());
         auto found = byId.find(id);
         if (found == byId.end() || kind > found->second.kind) {
             byId[id] = {id, kind, kind == Kind::AnsweredApproval ? std::string() : Slurp(item.path())};

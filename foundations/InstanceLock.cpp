@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <sddl.h>
 #else
 #include <cerrno>
 #include <fcntl.h>
@@ -15,13 +17,20 @@
 namespace dovra {
 
 InstanceLock::InstanceLock(InstanceLock&& other) noexcept
-    : outcome_(other.outcome_), file_(std::exchange(other.file_, NoFile)) {}
+    : outcome_(other.outcome_), file_(std::exchange(other.file_, NoFile)) {
+#ifdef _WIN32
+    runningMarker_ = std::exchange(other.runningMarker_, NoFile);
+#endif
+}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
     if (this != &other) {
         Release();
         outcome_ = other.outcome_;
         file_ = std::exchange(other.file_, NoFile);
+#ifdef _WIN32
+        runningMarker_ = std::exchange(other.runningMarker_, NoFile);
+#endif
     }
     return *this;
 }
@@ -32,7 +41,30 @@ InstanceLock::~InstanceLock() {
 
 #ifdef _WIN32
 
+namespace {
+
+// Anyone may wait on the mutex: an installer that an administrator runs over a merchant's session
+// must find the merchant's program, which the creator's default access would hide from it. Not
+// inherited, so a browser the program opens does not keep the sign up after the program ends.
+HANDLE CreateRunningMarker() {
+    PSECURITY_DESCRIPTOR everyoneMayWait = nullptr;
+    SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
+                                                             &everyoneMayWait, nullptr)) {
+        attributes.lpSecurityDescriptor = everyoneMayWait;
+    }
+    HANDLE marker = CreateMutexExW(&attributes, RunningMarkerName, 0, SYNCHRONIZE);
+    LocalFree(everyoneMayWait);
+    return marker;
+}
+
+} // namespace
+
 void InstanceLock::Release() noexcept {
+    if (runningMarker_ != NoFile) {
+        CloseHandle(runningMarker_);
+        runningMarker_ = NoFile;
+    }
     if (file_ != NoFile) {
         OVERLAPPED whole{};
         UnlockFileEx(file_, 0, 1, 0, &whole);
@@ -61,6 +93,8 @@ InstanceLock AcquireInstanceLock(const std::filesystem::path& settingsRoot) {
     }
     InstanceLock lock(Outcome::Acquired);
     lock.file_ = file;
+    // A program without the sign still serves the counter; only an installer would miss it.
+    lock.runningMarker_ = CreateRunningMarker();
     return lock;
 }
 

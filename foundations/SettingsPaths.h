@@ -15,6 +15,8 @@ struct SettingsPaths {
     std::filesystem::path Pellum7() const { return root / "Pellum7.ini"; }
     std::filesystem::path UpdateServiceClient() const { return root / "Update" / "UpdateServiceClient.ini"; }
     std::filesystem::path LogFolder() const { return root / "Log"; }
+    // The program's own diagnostic log: beside the telegram logs' day files, never among them.
+    std::filesystem::path ProgramLogFolder() const { return LogFolder() / "Program"; }
 };
 
 } // namespace dovra

@@ -1,5 +1,7 @@
 #include "transport/CipherLibrary.h"
 
+#include "foundations/PathText.h"
+
 namespace dovra {
 
 namespace {
@@ -25,7 +27,7 @@ bool CipherLibrary::Load(const std::filesystem::path& file, std::string& error) 
     decrypt_ = reinterpret_cast<Function>(library_.Symbol("TSeedDecrypt"));
     if (!IsLoaded()) {
         encrypt_ = decrypt_ = nullptr;
-        error = file.string() + " lacks TSeedEncrypt or TSeedDecrypt";
+        error = PathToUtf8(file) + " lacks TSeedEncrypt or TSeedDecrypt";
         return false;
     }
     return true;

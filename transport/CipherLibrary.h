@@ -22,7 +22,7 @@ std::filesystem::path TSeedLibraryFileName();
 // library's result code: 0 is success.
 class CipherLibrary {
 public:
-    // Returns false and fills error when the file or one of its two functions is missing.
+    // Returns false and fills error (UTF-8) when the file or one of its two functions is missing.
     bool Load(const std::filesystem::path& file, std::string& error);
     bool IsLoaded() const { return encrypt_ != nullptr && decrypt_ != nullptr; }
 

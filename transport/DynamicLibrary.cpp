@@ -1,5 +1,7 @@
 #include "transport/DynamicLibrary.h"
 
+#include "foundations/PathText.h"
+
 #include <utility>
 
 #ifdef _WIN32
@@ -31,7 +33,7 @@ bool DynamicLibrary::Open(const std::filesystem::path& file, std::string& error)
     Close();
     handle_ = reinterpret_cast<void*>(LoadLibraryW(file.c_str()));
     if (handle_ == nullptr) {
-        error = "LoadLibrary failed with error " + std::to_string(GetLastError());
+        error = PathToUtf8(file) + ": LoadLibrary failed with error " + std::to_string(GetLastError());
         return false;
     }
     return true;

@@ -15,7 +15,7 @@ public:
     DynamicLibrary(DynamicLibrary&& other) noexcept;
     DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
 
-    // Returns false and fills error when the file cannot be loaded.
+    // Returns false and fills error (UTF-8) when the file cannot be loaded.
     bool Open(const std::filesystem::path& file, std::string& error);
     void* Symbol(const char* name) const;
 

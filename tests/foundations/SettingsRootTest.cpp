@@ -6,7 +6,9 @@
 
 #include <optional>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +28,24 @@ TEST(InstanceLock, IsRefusedToASecondHolderUntilTheFirstIsGone) {
         EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::HeldByAnother);
     }
     EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::Acquired);
+#ifdef _WIN32
+    // The sign the installer asks for stands while a lock is held, and only then; another program's
+    // lock of its own settings root may stand the sign meanwhile (ctest runs two at once).
+    auto signShown = [] {
+        HANDLE sign = OpenMutexW(SYNCHRONIZE, FALSE, RunningMarkerName);
+        return sign != nullptr && CloseHandle(sign);
+    };
+    const bool shownElsewhere = signShown();
+    {
+        auto held = AcquireInstanceLock(root);
+        EXPECT_TRUE(signShown());
+        EXPECT_EQ(AcquireInstanceLock(root).outcome(), Outcome::HeldByAnother);
+        EXPECT_TRUE(signShown()) << "a refused second instance took the sign with it";
+    }
+    if (!shownElsewhere) {
+        EXPECT_FALSE(signShown()) << "the sign outlived the lock";
+    }
+#endif
 
     std::ofstream(temp.path() / "file") << "not a folder";
     EXPECT_EQ(AcquireInstanceLock(temp.path() / "file").outcome(), Outcome::FolderNotWritable);

@@ -49,7 +49,9 @@ inline dovra::Form1* LogInThrough(dovra::Program& program) {
 // recorders for message boxes, tray and portal.
 class WindowFixture : public testing::Test {
 protected:
-    WindowFixture() {
+    // The settings root is a folder of that name in a temporary folder.
+    explicit WindowFixture(const std::filesystem::path& rootName = "Tarnwick")
+        : counter{clock, dovra::SettingsPaths{temp.path() / rootName}} {
         std::string error;
         if (!cipher.Load(TSEED_LIBRARY, error)) {
             throw std::runtime_error(error);
@@ -59,11 +61,13 @@ protected:
         dovra::WriteIni("PellumInfo", "dovra_Port", std::to_string(peer->port()), paths().DovraSetting());
         dovra::WriteIni("PellumInfo", "dovra_Issue_code", "0301", paths().DovraSetting());
         services.lookupServer = {"127.0.0.1", peer->port()};
+        services.programLog = std::make_shared<const dovra::ProgramLog>(paths().ProgramLogFolder(), logClock);
     }
 
     const dovra::SettingsPaths& paths() const { return services.paths; }
 
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
+    std::string ProgramLogText() const { return ReadWholeFile(paths().ProgramLogFolder() / "20261207.log"); }
 
     // The main window as the card reader's lookup of card 9410000012345678 with these blocks leaves it.
     void LookUp(dovra::Form1& main, std::vector<CareBlock> blocks) {
@@ -77,10 +81,11 @@ protected:
     TempFolder temp;
     dovra::CipherLibrary cipher;
     FaultyClock clock{{2026, 12, 7, 9, 30, 15}};
+    dovra::SettableClock logClock{{2026, 12, 7, 9, 30, 15}}; // the program log's, which never fails
     RecordingMessageBoxes messages;
     RecordingTray tray;
     RecordingPortal portal;
-    dovra::Counter counter{clock, dovra::SettingsPaths{temp.path() / "Tarnwick"}};
+    dovra::Counter counter;
     dovra::Services services{messages, tray, portal, clock, cipher, counter.settings().paths(),
                              counter,  {},   {}};
     std::unique_ptr<ScriptedPeer> peer;

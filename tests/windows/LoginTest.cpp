@@ -1,4 +1,7 @@
+#include "foundations/InstanceLock.h"
+#include "foundations/PathText.h"
 #include "support/WindowFixture.h"
+#include "windows/common/QtPath.h"
 
 #include <fstream>
 
@@ -8,6 +11,7 @@ namespace {
 
 class LoginTest : public WindowFixture {
 protected:
+    explicit LoginTest(const std::filesystem::path& rootName = "Tarnwick") : WindowFixture(rootName) {}
     void SetUp() override {
         form = new Form3(services);
         QObject::connect(form, &Form3::LoginAccepted, [this] { accepted = true; });
@@ -27,7 +31,37 @@ protected:
     bool accepted = false;
 };
 
+// Installed into a folder named in Hangul with spaces, on a settings root named so too.
+class HangulFoldersTest : public LoginTest {
+protected:
+    HangulFoldersTest() : LoginTest(PathFromUtf8("타른윅 설정 폴더")) {}
+};
+
 } // namespace
+
+// Every path reaches the system whole, however Qt or the log hands it on: the cipher library beside
+// the program, the instance lock, the settings, the day's log and the program's own log.
+TEST_F(HangulFoldersTest, TheProgramRunsFromThemAndWritesIntoThem) {
+    const auto programFolder = temp.path() / PathFromUtf8("도브라 승인 시스템");
+    std::filesystem::create_directories(programFolder);
+    std::filesystem::copy_file(TSEED_LIBRARY, programFolder / TSeedLibraryFileName());
+    const auto library = FindCipherLibrary(PathToQt(programFolder));
+    EXPECT_EQ(PathToUtf8(library), PathToUtf8(programFolder / TSeedLibraryFileName()));
+    std::string error;
+    ASSERT_TRUE(cipher.Load(library, error)) << error;
+    auto lock = AcquireInstanceLock(paths().root);
+    EXPECT_EQ(lock.outcome(), InstanceLock::Outcome::Acquired);
+    services.programLog->Write(ProgramEvent::Start,
+                               ProgramStartText("1.0.0", false, paths().root, library, "6.4.2"));
+
+    peer->Answer(LoginAnswered("00", "새싹아동발달센터", "서울특별시"));
+    LogIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return accepted; }, 5000));
+    EXPECT_NE(DayLog().find("[ Resp "), std::string::npos);
+    EXPECT_NE(ReadWholeFile(paths().DovraSetting()).find("Number=000071052301"), std::string::npos);
+    EXPECT_NE(ProgramLogText().find("타른윅 설정 폴더"), std::string::npos) << ProgramLogText();
+    EXPECT_NE(ProgramLogText().find("도브라 승인 시스템"), std::string::npos) << ProgramLogText();
+}
 
 TEST_F(LoginTest, SendsWhatWasTypedAndSavesTheMerchantInOrder) {
     const std::string address = "서울특별시 마포구 월드컵로 120 3층";

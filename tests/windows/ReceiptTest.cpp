@@ -68,6 +68,8 @@ TEST_F(ReceiptTest, APrinterFailureIsToldAndTheDocumentDiscarded) {
               "Print Error! 기본 프린터가 설정되어 있지 않습니다.");
     EXPECT_EQ(messages.shown[1].icon, MessageIcon::Critical);
     EXPECT_TRUE(closed);
+    EXPECT_EQ(ProgramLogText(), "2026-12-07 09:30:15 PRINT   용지가 걸렸습니다.\r\n"
+                                "2026-12-07 09:30:15 PRINT   기본 프린터가 설정되어 있지 않습니다.\r\n");
 }
 
 TEST_F(ReceiptTest, PdfHoldsBothCopiesInTheReceiptFont) {

@@ -162,6 +162,9 @@ TEST_F(TransactionTest, ARefusalOrAFaultIsToldAndLeavesNothingStuck) {
     Pay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
     EXPECT_EQ(peer->requests.size(), 1u);
+    // Both faults reach the support desk; the refusal was no fault.
+    EXPECT_EQ(ProgramLogText(), "2026-12-07 09:30:15 FAULT   Form1: clock unavailable\r\n"
+                                "2026-12-07 09:30:15 FAULT   Form1: clock unavailable\r\n");
 }
 
 TEST_F(TransactionTest, AmountChangeOpensTheAmountAndTheReasonsOnceAndTakesDigitsOnly) {

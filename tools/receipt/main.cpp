@@ -2,6 +2,7 @@
 // the demo and for anyone without a printer at hand.
 #include "foundations/NumberFormat.h"
 #include "windows/common/Fonts.h"
+#include "windows/common/QtPath.h"
 #include "windows/common/Text.h"
 #include "windows/receipt/Form5.h"
 #include "windows/receipt/PrinterCanvas.h"
@@ -56,7 +57,7 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     CipherLibrary cipher;
     QString out = parser.value("out");
-    Counter counter(clock, SettingsPaths{parser.value("root").toStdString()});
+    Counter counter(clock, SettingsPaths{PathFromQt(parser.value("root"))});
     ServerAddress noLookupServer;
     Services services{messages, tray,           portal,
                       clock,    cipher,         counter.settings().paths(),

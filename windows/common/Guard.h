@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace dovra {
@@ -13,6 +14,9 @@ namespace dovra {
 // The merchant hears that something went wrong inside the program, with the technical detail below for
 // the support staff.
 void TellUnexpected(const Services& services, QWidget* window, const std::string& detail);
+// Every caught fault reaches the support desk, told to the merchant or not; an empty detail stands for
+// an exception that carried no text.
+void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept;
 
 // Runs one event handler so that no exception leaves it: one that reached the event loop would end the
 // program in the middle of a transaction. On a fault, recover() puts things right (a fault of its own is
@@ -28,6 +32,7 @@ void RunGuarded(const Services& services, QWidget* window, Handler&& handler, Re
         detail = fault.what();
     } catch (...) {
     }
+    LogFault(services, window, detail);
     bool tell = true;
     try {
         if constexpr (std::is_same_v<decltype(recover()), bool>) {
@@ -35,7 +40,10 @@ void RunGuarded(const Services& services, QWidget* window, Handler&& handler, Re
         } else {
             recover();
         }
+    } catch (const std::exception& fault) {
+        LogFault(services, window, std::string("while recovering: ") + fault.what());
     } catch (...) {
+        LogFault(services, window, "while recovering");
     }
     if (tell) {
         TellUnexpected(services, window, detail);

@@ -2,6 +2,7 @@
 
 #include "counter/Counter.h"
 #include "foundations/Clock.h"
+#include "foundations/ProgramLog.h"
 #include "foundations/SettingsPaths.h"
 #include "transport/CipherLibrary.h"
 #include "transport/Envelope.h"
@@ -32,6 +33,8 @@ struct Services {
     ServerAddress lookupServer;
     ReceiptCanvasFactory receiptCanvas;
     std::shared_ptr<RunWarnings> warnings = std::make_shared<RunWarnings>();
+    // The program's diagnostic log; the tools that borrow the windows write none.
+    std::shared_ptr<const ProgramLog> programLog = std::make_shared<const ProgramLog>();
 
     EnvelopeContext Envelope() const { return {cipher, clock, paths.LogFolder()}; }
 };

@@ -1,6 +1,7 @@
 #include "windows/common/TelegramSocket.h"
 
 #include "windows/common/CommonTexts.h"
+#include "windows/common/Guard.h"
 
 #include <QCoreApplication>
 
@@ -31,11 +32,14 @@ void WarnLogNotWritten(const Services& services) {
 }
 
 // The line about a broken answer must not break the exchange's own ending.
-void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services) {
+void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services, const QObject* socket) {
     bool logged = false;
     try {
         logged = LogBrokenArrival(why, bytes, services.Envelope());
+    } catch (const std::exception& fault) {
+        LogFault(services, socket, std::string("logging a broken answer: ") + fault.what());
     } catch (...) {
+        LogFault(services, socket, "logging a broken answer");
     }
     if (!logged) {
         WarnLogNotWritten(services);
@@ -109,7 +113,7 @@ void TelegramSocket::OnReadyRead() {
         return;
     case TelegramAssembler::Status::Malformed:
         answered_ = true;
-        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_);
+        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_, this);
         emit Failed(Failure::UnreadableAnswer);
         return;
     case TelegramAssembler::Status::Complete:
@@ -119,8 +123,13 @@ void TelegramSocket::OnReadyRead() {
     OpenedAnswer opened;
     try {
         opened = OpenAnswer(exchange_, assembler_.CipherText(), services_.Envelope());
-    } catch (...) {
+    } catch (const std::exception& fault) {
         // An answer that could not be opened is as good as none: the window ends the exchange so.
+        LogFault(services_, this, std::string("opening an answer: ") + fault.what());
+        emit Failed(Failure::UnreadableAnswer);
+        return;
+    } catch (...) {
+        LogFault(services_, this, "opening an answer");
         emit Failed(Failure::UnreadableAnswer);
         return;
     }
@@ -152,7 +161,7 @@ void TelegramSocket::LogCutShort() {
         return;
     }
     answered_ = true;
-    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_);
+    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_, this);
 }
 
 const QString& FailureText(TelegramSocket::Failure failure) {

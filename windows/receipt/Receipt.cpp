@@ -34,6 +34,7 @@ void Form5::PrintReceipt() {
         }
         canvas->EndDocument();
     } catch (const std::exception& failure) {
+        services_.programLog->Write(ProgramEvent::Print, failure.what());
         services_.messages.Show(this, QString::fromUtf8(failure.what()), PrintError, MessageIcon::Critical);
         if (canvas) {
             canvas->Discard();
