@@ -63,7 +63,7 @@ bool Settings::SaveMerchant(const MerchantDetails& merchant) const {
            WriteIni("ComInfo", "Address", merchant.address, file) && WriteIni("ComInfo", "Print", "1", file);
 }
 
-ServerSettings::Fault ServerSettings::Check() const {
+ServerSetup::Fault ServerSetup::Check() const {
     auto digits = [](std::string_view s) {
         return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
     };
@@ -83,7 +83,7 @@ ServerSettings::Fault ServerSettings::Check() const {
     return Fault::None;
 }
 
-bool Settings::SaveServer(const ServerSettings& server, bool replace) const {
+bool Settings::SaveServer(const ServerSetup& server, bool replace) const {
     auto file = paths_.DovraSetting();
     auto save = [&](std::string_view key, const std::string& value) {
         std::string now = ReadIni("PellumInfo", key, file);

@@ -20,7 +20,7 @@ struct ServerAddress {
 };
 
 // What an installer or an administrator puts there before the first login, as typed.
-struct ServerSettings {
+struct ServerSetup {
     std::string host, port, issueCode;
 
     enum class Fault { None, Host, Port, IssueCode };
@@ -52,7 +52,7 @@ public:
     // Writes the server's address and the issue code where they are missing or empty, so that values an
     // administrator set stay; with replace, wherever they differ. False when the file could not be
     // written.
-    bool SaveServer(const ServerSettings& server, bool replace) const;
+    bool SaveServer(const ServerSetup& server, bool replace) const;
 
 private:
     SettingsPaths paths_;

@@ -114,19 +114,18 @@ TEST_F(RequestsTest, PayChecksAskInTheirOrderAndTheServerNeedsAHostAndAWholePort
 }
 
 TEST_F(RequestsTest, AnInstallerFillsInTheServerOnlyWhereNothingIsSetUnlessToldToReplace) {
-    using Fault = ServerSettings::Fault;
-    const std::pair<ServerSettings, Fault> checks[] = {
-        {{"approval.example.org", "15024", "0301"}, Fault::None},
-        {{"10.0.0.5", "65535", "9999"}, Fault::None},
-        {{"", "15024", "0301"}, Fault::Host},
-        {{"10.0.0.5 ", "15024", "0301"}, Fault::Host},
-        {{"서버", "15024", "0301"}, Fault::Host},
-        {{"10.0.0.5", "0", "0301"}, Fault::Port},
-        {{"10.0.0.5", "65536", "0301"}, Fault::Port},
-        {{"10.0.0.5", "+1502", "0301"}, Fault::Port},
-        {{"10.0.0.5", "", "0301"}, Fault::Port},
-        {{"10.0.0.5", "15024", "301"}, Fault::IssueCode},
-        {{"10.0.0.5", "15024", "03a1"}, Fault::IssueCode}};
+    using Fault = ServerSetup::Fault;
+    const std::pair<ServerSetup, Fault> checks[] = {{{"approval.example.org", "15024", "0301"}, Fault::None},
+                                                    {{"10.0.0.5", "65535", "9999"}, Fault::None},
+                                                    {{"", "15024", "0301"}, Fault::Host},
+                                                    {{"10.0.0.5 ", "15024", "0301"}, Fault::Host},
+                                                    {{"서버", "15024", "0301"}, Fault::Host},
+                                                    {{"10.0.0.5", "0", "0301"}, Fault::Port},
+                                                    {{"10.0.0.5", "65536", "0301"}, Fault::Port},
+                                                    {{"10.0.0.5", "+1502", "0301"}, Fault::Port},
+                                                    {{"10.0.0.5", "", "0301"}, Fault::Port},
+                                                    {{"10.0.0.5", "15024", "301"}, Fault::IssueCode},
+                                                    {{"10.0.0.5", "15024", "03a1"}, Fault::IssueCode}};
     for (const auto& [server, fault] : checks) {
         EXPECT_EQ(server.Check(), fault) << server.host << ":" << server.port << " " << server.issueCode;
     }
@@ -138,7 +137,7 @@ TEST_F(RequestsTest, AnInstallerFillsInTheServerOnlyWhereNothingIsSetUnlessToldT
     std::ofstream(paths.DovraSetting(), std::ios::binary)
         << "[PellumInfo]\r\ndovra_Ip=10.0.0.9\r\ndovra_Port= \r\n" + merchant;
     Settings settings(paths);
-    ServerSettings release{"approval.example.org", "15024", "0301"};
+    ServerSetup release{"approval.example.org", "15024", "0301"};
     EXPECT_TRUE(settings.SaveServer(release, false));
     EXPECT_EQ(ReadWholeFile(paths.DovraSetting()),
               "[PellumInfo]\r\ndovra_Ip=10.0.0.9\r\ndovra_Port=15024\r\ndovra_Issue_code=0301\r\n" +

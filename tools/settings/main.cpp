@@ -22,7 +22,7 @@ namespace {
 enum Exit { Done = 0, Usage = 2, BadHost = 3, BadPort = 4, BadIssueCode = 5, NotWritten = 6 };
 
 int Run(const std::vector<std::u8string>& arguments) {
-    ServerSettings server;
+    ServerSetup server;
     bool haveServer = false, haveIssue = false, replace = false, checkOnly = false;
     SettingsPaths paths{DefaultSettingsRoot()};
     auto text = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
@@ -56,16 +56,16 @@ int Run(const std::vector<std::u8string>& arguments) {
         return Usage;
     }
     switch (server.Check()) {
-    case ServerSettings::Fault::Host:
+    case ServerSetup::Fault::Host:
         std::fputs("dovra-settings: the server's host is not a host name or an IPv4 address\n", stderr);
         return BadHost;
-    case ServerSettings::Fault::Port:
+    case ServerSetup::Fault::Port:
         std::fputs("dovra-settings: the server's port is not a number from 1 to 65535\n", stderr);
         return BadPort;
-    case ServerSettings::Fault::IssueCode:
+    case ServerSetup::Fault::IssueCode:
         std::fputs("dovra-settings: the issue code is not four digits\n", stderr);
         return BadIssueCode;
-    case ServerSettings::Fault::None:
+    case ServerSetup::Fault::None:
         break;
     }
     if (checkOnly) {
