@@ -33,6 +33,23 @@ CONF
     fi
 }
 
+# wine_walk NAME OUT: a walk named NAME with everything in OUT, emptied first: the prefix, the reference
+# server with its demo data and a virtual display, all stopped when the walk ends; fail says why it did.
+wine_walk() {
+    WINE_WALK=$1
+    rm -rf "$2"
+    wine_setup "$2" "$2/wineprefix"
+    trap 'stop_all; "$WINESERVER" -k 2>/dev/null || true' EXIT
+    start_server "$2"
+    start_display
+    on_windows wineboot -i >"$2/wineboot.log" 2>&1 || fail "the Wine prefix could not be made"
+}
+fail() {
+    echo "$WINE_WALK: $*" >&2
+    shot "$WINE_OUT/failure.png" 2>/dev/null || true
+    exit 1
+}
+
 on_windows() { LOCPATH="$WINE_LOCALE_DIR" LC_ALL=$WINE_LOCALE "$WINE" "$@"; }
 
 # Wine's windows do not take the keyboard from icewm when they appear, nor when the program asks for

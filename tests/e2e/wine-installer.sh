@@ -21,23 +21,8 @@ source scripts/lib/wine.sh
 # The exit codes the README gives IT.
 readonly RUNNING=10 NEWER_INSTALLED=11 OLD_WINDOWS=12 BAD_PORT=14 BAD_ISSUE_CODE=15
 
-rm -rf "$out"
-wine_setup "$out" "$out/wineprefix"
-cleanup() {
-    stop_all
-    "$WINESERVER" -k 2>/dev/null || true
-}
-trap cleanup EXIT
-fail() {
-    echo "installer check: $*" >&2
-    shot "$out/failure.png" 2>/dev/null || true
-    exit 1
-}
 began=$(date +%s)
-
-start_server "$out"
-start_display
-on_windows wineboot -i >"$out/wineboot.log" 2>&1 || fail "the Wine prefix could not be made"
+wine_walk "installer check" "$out"
 drive=$WINEPREFIX/drive_c
 root=$drive/Tarnwick
 installed="$drive/Program Files/Dovra"

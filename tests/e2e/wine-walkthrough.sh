@@ -17,22 +17,7 @@ cd "$repo"
 source scripts/lib/desktop.sh
 source scripts/lib/wine.sh
 
-rm -rf "$out"
-wine_setup "$out" "$out/wineprefix"
-cleanup() {
-    stop_all
-    "$WINESERVER" -k 2>/dev/null || true
-}
-trap cleanup EXIT
-fail() {
-    echo "wine walkthrough: $*" >&2
-    shot "$out/failure.png" || true
-    exit 1
-}
-
-start_server "$out"
-start_display
-on_windows wineboot -i >"$out/wineboot.log" 2>&1 || fail "the Wine prefix could not be made"
+wine_walk "wine walkthrough" "$out"
 root="$WINEPREFIX/drive_c/Tarnwick"
 write_settings "$root"
 
