@@ -5,7 +5,8 @@
 # installer/release.example.env lists them. It is read, never run.
 
 readonly DOVRA_RELEASE_KEYS=(VERSION SERVER ISSUE_CODE LOOKUP_SERVER PORTAL_HOST TSEED_KEY PUBLISHER SUPPORT_PHONE)
-readonly DOVRA_DEMO_KEY=dovra-demo-key-2026
+# The build's own: one place each for the demo key and the version a demo takes.
+DOVRA_DEMO_KEY=$(sed -n 's/^set(DOVRA_DEMO_KEY "\(.*\)")$/\1/p' cipher/CMakeLists.txt)
 
 # read_release: sets RELEASE_<KEY> for every key, RELEASE_DEMO (1 or 0) and RELEASE_SUFFIX.
 read_release() {
