@@ -6,7 +6,7 @@
 ; empty are filled in, and nothing there is ever removed.
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DFILES=<files.nsh> -DICON=<dovra.ico> -DOUTFILE=<setup.exe>
 ;            -DSERVER_HOST=<host> -DSERVER_PORT=<port> -DISSUE_CODE=<code> -DPUBLISHER=<name>
-;            -DSUPPORT_PHONE=<number> [-DDEMO] installer/dovra.nsi
+;            -DSUPPORT_PHONE=<number> [-DDEMO] [-DSIGN=<command signing the file it is given>] installer/dovra.nsi
 Target amd64-unicode
 SetCompressor /SOLID lzma
 ManifestDPIAware true
@@ -55,6 +55,11 @@ BrandingText "${PRODUCT} ${VERSION}${EDITION}"
 InstallDir "$PROGRAMFILES64\Dovra"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
+!ifdef SIGN
+; The uninstaller is written by the installer at install time, so it is signed as it is packed.
+!uninstfinalize '${SIGN} "%1"' = 0
+!finalize '${SIGN} "%1"' = 0
+!endif
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1042 "ProductName" "${PRODUCT}${EDITION}"
 VIAddVersionKey /LANG=1042 "ProductVersion" "${VERSION}"

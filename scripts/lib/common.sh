@@ -14,9 +14,9 @@ DOVRA_PACKAGES=(
 )
 
 # And for the Windows build: the cipher's libraries built for Windows, the host Qt tools the cross
-# build runs, and the installer's maker.
+# build runs, the installer's maker, and what reads the shipped files' resources and signs them.
 DOVRA_WINDOWS_PACKAGES=(
-    libgcrypt-mingw-w64-dev libz-mingw-w64-dev qt6-base-dev-tools nsis
+    libgcrypt-mingw-w64-dev libz-mingw-w64-dev qt6-base-dev-tools nsis icoutils osslsigncode openssl
 )
 
 # Installs what is missing when run as root; otherwise prints the one line that would.

@@ -27,15 +27,17 @@ installer_files() {
     echo '!macroend'
 }
 
-# make_installer STAGE ICON OUTFILE VERSION: makes the installer with the release's values (read_release).
+# make_installer STAGE ICON OUTFILE VERSION: makes the installer with the release's values (read_release),
+# signed with its uninstaller when INSTALLER_SIGN holds a command that signs the file it is given.
 make_installer() {
     local stage=$1 icon=$2 outfile=$3 version=$4 files
     files=$(mktemp --suffix=.nsh)
     installer_files "$stage" >"$files"
-    local demo=()
+    local demo=() sign=()
     [ "$RELEASE_DEMO" = 1 ] && demo=(-DDEMO)
+    [ -n "${INSTALLER_SIGN:-}" ] && sign=(-DSIGN="$INSTALLER_SIGN")
     makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DICON="$icon" -DOUTFILE="$outfile" \
         -DSERVER_HOST="${RELEASE_SERVER%:*}" -DSERVER_PORT="${RELEASE_SERVER##*:}" -DISSUE_CODE="$RELEASE_ISSUE_CODE" \
-        -DPUBLISHER="$RELEASE_PUBLISHER" -DSUPPORT_PHONE="$RELEASE_SUPPORT_PHONE" "${demo[@]}" installer/dovra.nsi
+        -DPUBLISHER="$RELEASE_PUBLISHER" -DSUPPORT_PHONE="$RELEASE_SUPPORT_PHONE" "${demo[@]}" "${sign[@]}" installer/dovra.nsi
     rm -f "$files"
 }
