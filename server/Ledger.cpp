@@ -96,14 +96,17 @@ void Ledger::Open(const std::filesystem::path& file) {
 }
 
 void Ledger::Begin() {
+    unsettledSessions_.clear();
     db_.Exec("BEGIN IMMEDIATE");
 }
 
 void Ledger::Commit() {
     db_.Exec("COMMIT");
+    unsettledSessions_.clear();
 }
 
 void Ledger::Rollback() {
+    unsettledSessions_.clear();
     db_.Exec("ROLLBACK");
 }
 
@@ -315,23 +318,30 @@ std::optional<LedgerEntry> Ledger::LatestUncancelledApproval(const std::string& 
 }
 
 void Ledger::OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds) {
-    db_.Prepare(
-           "INSERT INTO sessions (peer, merchant_no, last_seconds) VALUES (?1, ?2, ?3) ON CONFLICT "
-           "(peer) DO UPDATE SET merchant_no = excluded.merchant_no, last_seconds = excluded.last_seconds")
+    db_.Prepare("INSERT INTO sessions (peer, merchant_no, last_seconds) VALUES (?1, ?2, ?3) ON CONFLICT "
+                "(peer, merchant_no) DO UPDATE SET last_seconds = excluded.last_seconds")
         .Bind(peer)
         .Bind(merchantNo)
         .Bind(atSeconds)
         .Run();
+    unsettledSessions_.emplace(peer, merchantNo);
 }
 
-std::optional<Session> Ledger::SessionOf(const std::string& peer) {
-    Query q = db_.Prepare("SELECT merchant_no, last_seconds FROM sessions WHERE peer = ?");
-    q.Bind(peer);
-    return q.Step() ? std::optional(Session{q.Text(0), q.Int(1)}) : std::nullopt;
+std::optional<Session> Ledger::SessionOf(const std::string& peer, const std::string& merchantNo) {
+    Query q = db_.Prepare("SELECT last_seconds FROM sessions WHERE peer = ? AND merchant_no = ?");
+    q.Bind(peer).Bind(merchantNo);
+    if (!q.Step()) {
+        return std::nullopt;
+    }
+    return Session{q.Int(0), !unsettledSessions_.contains({peer, merchantNo})};
 }
 
-void Ledger::TouchSession(const std::string& peer, std::int64_t atSeconds) {
-    db_.Prepare("UPDATE sessions SET last_seconds = ? WHERE peer = ?").Bind(atSeconds).Bind(peer).Run();
+void Ledger::TouchSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds) {
+    db_.Prepare("UPDATE sessions SET last_seconds = ? WHERE peer = ? AND merchant_no = ?")
+        .Bind(atSeconds)
+        .Bind(peer)
+        .Bind(merchantNo)
+        .Run();
 }
 
 void Ledger::PruneSessions(std::int64_t lastBeforeSeconds) {

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dovra {
@@ -58,8 +60,9 @@ struct MomentRange {
 };
 
 struct Session {
-    std::string merchantNo;
     std::int64_t lastSeconds = 0;
+    // False while the session is written only in the open transaction: a commit may yet lose it.
+    bool settled = true;
 };
 
 // The server's durable state in one SQLite file: WAL with synchronous=FULL, so a committed
@@ -113,10 +116,10 @@ public:
                                                          std::optional<MomentRange> client,
                                                          std::int64_t serverSince);
 
-    // Opens the peer's session for the merchant, replacing whatever session the peer had.
+    // A merchant's session at a peer address; other merchants' sessions there are left as they are.
     void OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
-    std::optional<Session> SessionOf(const std::string& peer);
-    void TouchSession(const std::string& peer, std::int64_t atSeconds);
+    std::optional<Session> SessionOf(const std::string& peer, const std::string& merchantNo);
+    void TouchSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
     void PruneSessions(std::int64_t lastBeforeSeconds);
 
     std::optional<std::string> Replay(const std::string& requestHash);
@@ -125,6 +128,7 @@ public:
 
 private:
     Database db_;
+    std::set<std::pair<std::string, std::string>> unsettledSessions_; // peer, merchant
 };
 
 } // namespace dovra

@@ -8,7 +8,7 @@ namespace dovra {
 namespace {
 
 // A step, once released, is never edited: a ledger written by any earlier server must still open.
-constexpr std::array<const char*, 4> Steps{
+constexpr std::array<const char*, 5> Steps{
     // 1: merchants, cards and their programmes and care items, monthly budgets, the ledger.
     R"sql(
 CREATE TABLE merchants (
@@ -117,6 +117,20 @@ CREATE TABLE sessions (
     merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
     last_seconds INTEGER NOT NULL
 );
+)sql",
+    // 5: a session for each merchant at an address, so that merchants sharing one line do not log each
+    // other out.
+    R"sql(
+CREATE TABLE merchant_sessions (
+    peer TEXT NOT NULL,
+    merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
+    last_seconds INTEGER NOT NULL,
+    PRIMARY KEY (peer, merchant_no)
+) WITHOUT ROWID;
+INSERT INTO merchant_sessions (peer, merchant_no, last_seconds) SELECT peer, merchant_no, last_seconds
+    FROM sessions;
+DROP TABLE sessions;
+ALTER TABLE merchant_sessions RENAME TO sessions;
 )sql",
 };
 

@@ -164,16 +164,21 @@ Outcome Teller::Handle(const Request& request) {
 }
 
 bool Teller::InSession(const Request& request, const Moment& now) {
-    std::optional<Session> session = ledger_.SessionOf(request.peer);
-    if (!session || session->merchantNo != Trim(request.fields.MerchantNo) ||
-        now.seconds - session->lastSeconds > SessionLife) {
-        return false;
+    return KeepSession(request.peer, Trim(request.fields.MerchantNo), now).has_value();
+}
+
+std::optional<Session> Teller::KeepSession(const std::string& peer, const std::string& merchantNo,
+                                           const Moment& now) {
+    std::optional<Session> session = ledger_.SessionOf(peer, merchantNo);
+    if (!session || now.seconds - session->lastSeconds > SessionLife) {
+        return std::nullopt;
     }
-    // A minute's precision on a thirty-day life spares a write for nearly every request.
+    // A minute's precision on a thirty-day life spares a write for nearly every request. Nothing waits
+    // for it: were it lost, the session would still hold, only from its previous request.
     if (now.seconds - session->lastSeconds >= 60) {
-        ledger_.TouchSession(request.peer, now.seconds);
+        ledger_.TouchSession(peer, merchantNo, now.seconds);
     }
-    return true;
+    return session;
 }
 
 Outcome Teller::Decide(const Request& request, const Moment& now) {
@@ -244,16 +249,24 @@ Outcome Teller::Login(const Request& request, const Moment& now) {
         return Refuse(request, RespCode::WrongPassword, note);
     }
     wrongLogins_.Clear(guesser);
-    ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
+    // A counter logs in at every start, so a login usually finds its session on disk already, and is
+    // answered without writing, even when the disk is full. A session written only by this uncommitted
+    // batch is not on disk yet.
+    std::optional<Session> session = KeepSession(request.peer, merchant->merchantNo, now);
+    bool recorded = session && session->settled;
+    if (!recorded) {
+        ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
+    }
     ResponseFields answer = EchoAnswer(fields, RespCode::Success);
     answer.LoginMark = "1";
     answer.MerchantName = Utf8ToCp949(merchant->name);
     answer.MerchantNumber = merchant->merchantNo;
     answer.MerchantPhone = Utf8ToCp949(merchant->phone);
     answer.MerchantAddress = Utf8ToCp949(merchant->address);
-    Outcome outcome = Answered(AnswerShape::Login, answer, note + " session opened");
-    // The session is the login's whole effect: the terminal is told only once it is on disk.
-    outcome.needsCommit = true;
+    Outcome outcome =
+        Answered(AnswerShape::Login, answer, note + (recorded ? " session held" : " session opened"));
+    // A new session is the login's whole effect: the terminal is told only once it is on disk.
+    outcome.needsCommit = !recorded;
     return outcome;
 }
 

@@ -20,6 +20,8 @@ TEST(LedgerFile, OlderSchemaMigratesForwardKeepingItsData) {
         old.Exec(
             "INSERT INTO ledger VALUES (1, 'approval', '000000000001', '000000000001', '9410000000000001', "
             "'01S', 'S', 1000, '202612', '20261207', '093015', 100, NULL)");
+        MigrateSchema(old, 4);
+        old.Exec("INSERT INTO sessions VALUES ('127.0.0.1', '000000000001', 100)");
     }
     Ledger ledger;
     ledger.Open(file);
@@ -34,7 +36,8 @@ TEST(LedgerFile, OlderSchemaMigratesForwardKeepingItsData) {
     EXPECT_TRUE(latest(100).has_value());
     EXPECT_FALSE(latest(101).has_value());
     EXPECT_THROW(ledger.database().Exec("UPDATE ledger SET client_seconds = 5"), DatabaseError);
-
+    // The session is now the merchant's at that address.
+    EXPECT_EQ(ledger.SessionOf("127.0.0.1", "000000000001").value().lastSeconds, 100);
     ledger.database().Exec("UPDATE schema_version SET version = 99");
     ledger.Close();
     Ledger newer;

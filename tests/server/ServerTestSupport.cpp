@@ -93,13 +93,17 @@ void DemoLedgerTest::SetUp() {
 }
 
 Outcome DemoLedgerTest::Ask(const RequestFields& fields, Port port) {
+    ledger.Begin();
+    Outcome outcome = Handle(fields, port);
+    ledger.Commit();
+    return outcome;
+}
+
+Outcome DemoLedgerTest::Handle(const RequestFields& fields, Port port) {
     ReadResult read = ReadRequest(AsDecrypted(Telegram(fields)), port);
     EXPECT_EQ(read.kind, ReadResult::Kind::Request) << read.problem;
     read.request.peer = peer;
-    ledger.Begin();
-    Outcome outcome = teller.Handle(read.request);
-    ledger.Commit();
-    return outcome;
+    return teller.Handle(read.request);
 }
 
 // The login at the end fails too when the server could not listen.

@@ -211,16 +211,30 @@ TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrRe
 
     // Another merchant's number from a logged-in address is refused alike.
     peer = "127.0.0.1";
-    RequestFields other = CounterRequest("0200");
-    other.MerchantNo = "000071052302";
-    EXPECT_EQ(Ask(other).respCode, "77");
-    // A wrong login leaves the session; a right one replaces it, and only once it is on disk.
-    EXPECT_EQ(Ask(second).respCode + Answer("0200"), "3300");
+    auto other = [] {
+        RequestFields f = CounterRequest("0500", Bada, "01A", "1000");
+        f.MerchantNo = "000071052302";
+        return f;
+    };
+    EXPECT_EQ(Ask(other()).respCode, "77");
+    // A wrong login leaves the session. A right one opens that merchant's own beside the first one's, as
+    // for two business numbers behind one line, and only once it is on disk; each merchant then approves.
+    EXPECT_EQ(Ask(second).respCode, "33");
     second.AuthNo = "1357";
     Outcome opened = Ask(second);
     EXPECT_TRUE(opened.respCode == "00" && opened.needsCommit);
-    EXPECT_EQ(Ask(other).respCode + Answer("0200"), "0077");
-    EXPECT_EQ(Ask(LoginRequest()).respCode, "00");
+    EXPECT_EQ(Ask(other()).respCode + Answer("0500") + Ask(LoginRequest()).respCode + Ask(other()).respCode,
+              "00000000");
+    // A counter's login at its start finds its session on disk and needs no disk itself; a session that
+    // only the same uncommitted batch has written is not on disk yet.
+    EXPECT_FALSE(Ask(second).needsCommit);
+    peer = "127.0.0.3";
+    ledger.Begin();
+    Outcome first = Handle(LoginRequest()), again = Handle(LoginRequest());
+    ledger.Rollback();
+    EXPECT_TRUE(first.needsCommit && again.needsCommit);
+    EXPECT_EQ(Answer("0200"), "77");
+    peer = "127.0.0.1";
 
     // The session outlives a restart, and lasts thirty days from its last request.
     ledger.Close();
@@ -230,7 +244,8 @@ TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrRe
         teller.ForgetOldAnswers();
         EXPECT_EQ(Answer("0700"), code) << month << "/" << day;
     }
-    EXPECT_EQ(Rows(), before - 1); // the expired session is gone, and nothing else came
+    // Of all that came since, only the three approvals stay: both sessions and the kept answers have gone.
+    EXPECT_EQ(Rows(), before - 1 + 3);
 }
 
 TEST_F(TellerTest, GuessingLocksOnlyWhatWasGuessedAtFromTheGuessersAddress) {
