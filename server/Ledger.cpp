@@ -28,22 +28,11 @@ CardState StateFrom(const std::string& name) {
 }
 
 const char* KindName(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::Approval:
-        return "approval";
-    case EntryKind::Cancellation:
-        return "cancellation";
-    case EntryKind::UnmatchedCancellation:
-        return "unmatched-cancellation";
-    }
-    return "approval";
+    return kind == EntryKind::Cancellation ? "cancellation" : "approval";
 }
 
 EntryKind KindFrom(const std::string& name) {
-    if (name == "cancellation") {
-        return EntryKind::Cancellation;
-    }
-    return name == "unmatched-cancellation" ? EntryKind::UnmatchedCancellation : EntryKind::Approval;
+    return name == "cancellation" ? EntryKind::Cancellation : EntryKind::Approval;
 }
 
 const char* EntryColumns = "id, kind, coalesce(approval_no, ''), merchant_no, card_no, care_code, "
@@ -254,20 +243,13 @@ LedgerEntry Ledger::Append(LedgerEntry e) {
     Query next = db_.Prepare("SELECT coalesce(max(id), 0) + 1 FROM ledger");
     next.Step();
     e.id = next.Int(0);
-    e.approvalNo = e.kind == EntryKind::UnmatchedCancellation
-                       ? ""
-                       : PadField(std::to_string(e.id), true, ApprovalNoWidth);
+    e.approvalNo = PadField(std::to_string(e.id), true, ApprovalNoWidth);
     Query q =
         db_.Prepare("INSERT INTO ledger (id, kind, approval_no, merchant_no, card_no, care_code, programme, "
                     "amount, budget_month, trans_date, trans_time, at_seconds, cancels, client_seconds) "
                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    q.Bind(e.id).Bind(KindName(e.kind));
-    bool unmatched = e.kind == EntryKind::UnmatchedCancellation;
-    unmatched ? q.BindNull() : q.Bind(e.approvalNo);
-    q.Bind(e.merchantNo).Bind(e.cardNo).Bind(e.careCode);
-    unmatched ? q.BindNull() : q.Bind(std::string(1, e.programme));
-    q.Bind(e.amount);
-    unmatched ? q.BindNull() : q.Bind(e.budgetMonth);
+    q.Bind(e.id).Bind(KindName(e.kind)).Bind(e.approvalNo).Bind(e.merchantNo).Bind(e.cardNo).Bind(e.careCode);
+    q.Bind(std::string(1, e.programme)).Bind(e.amount).Bind(e.budgetMonth);
     q.Bind(e.transDate).Bind(e.transTime).Bind(e.atSeconds);
     e.kind == EntryKind::Cancellation ? q.Bind(e.cancels) : q.BindNull();
     e.clientSeconds ? q.Bind(*e.clientSeconds) : q.BindNull();
@@ -346,6 +328,20 @@ void Ledger::TouchSession(const std::string& peer, const std::string& merchantNo
 
 void Ledger::PruneSessions(std::int64_t lastBeforeSeconds) {
     db_.Prepare("DELETE FROM sessions WHERE last_seconds < ?").Bind(lastBeforeSeconds).Run();
+}
+
+void Ledger::RecordUnmatchedCancellation(const UnmatchedCancellation& a) {
+    Query q = db_.Prepare("INSERT INTO unmatched_cancellations (merchant_no, card_no, care_code, amount, "
+                          "trans_date, trans_time, at_seconds, client_seconds, keep_until) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    q.Bind(a.merchantNo).Bind(a.cardNo).Bind(a.careCode).Bind(a.amount).Bind(a.transDate).Bind(a.transTime);
+    q.Bind(a.atSeconds);
+    a.clientSeconds ? q.Bind(*a.clientSeconds) : q.BindNull();
+    q.Bind(a.keepUntil).Run();
+}
+
+void Ledger::PruneUnmatchedCancellations(std::int64_t nowSeconds) {
+    db_.Prepare("DELETE FROM unmatched_cancellations WHERE keep_until <= ?").Bind(nowSeconds).Run();
 }
 
 std::optional<std::string> Ledger::Replay(const std::string& requestHash) {

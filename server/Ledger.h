@@ -37,7 +37,7 @@ struct Budget {
     std::int64_t support = 0, used = 0, remaining = 0;
 };
 
-enum class EntryKind { Approval, Cancellation, UnmatchedCancellation };
+enum class EntryKind { Approval, Cancellation };
 
 struct LedgerEntry {
     std::int64_t id = 0;
@@ -57,6 +57,17 @@ struct LedgerEntry {
 
 struct MomentRange {
     std::int64_t from = 0, to = 0; // both included
+};
+
+// An automatic cancellation that found nothing to reverse, kept until no approval it could match can
+// still be taken.
+struct UnmatchedCancellation {
+    std::string merchantNo, cardNo, careCode;
+    std::int64_t amount = 0;
+    std::string transDate, transTime;
+    std::int64_t atSeconds = 0;
+    std::optional<std::int64_t> clientSeconds;
+    std::int64_t keepUntil = 0;
 };
 
 struct Session {
@@ -121,6 +132,9 @@ public:
     std::optional<Session> SessionOf(const std::string& peer, const std::string& merchantNo);
     void TouchSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
     void PruneSessions(std::int64_t lastBeforeSeconds);
+
+    void RecordUnmatchedCancellation(const UnmatchedCancellation& attempt);
+    void PruneUnmatchedCancellations(std::int64_t nowSeconds);
 
     std::optional<std::string> Replay(const std::string& requestHash);
     void StoreReplay(const std::string& requestHash, const std::string& answer, std::int64_t atSeconds);

@@ -100,6 +100,7 @@ void Teller::ForgetOldAnswers() {
     std::int64_t now = Now().seconds;
     ledger_.PruneReplays(now - ReplayKeep);
     ledger_.PruneSessions(now - SessionLife);
+    ledger_.PruneUnmatchedCancellations(now);
 }
 
 void Teller::Sweep() {
@@ -179,6 +180,15 @@ std::optional<Session> Teller::KeepSession(const std::string& peer, const std::s
         ledger_.TouchSession(peer, merchantNo, now.seconds);
     }
     return session;
+}
+
+bool Teller::MayStillBeApproved(const std::string& cardNo, const std::string& careCode) {
+    std::optional<Card> card = ledger_.CardByNumber(cardNo);
+    if (!card || card->state != CardState::Active) {
+        return false;
+    }
+    std::vector<CareItemRecord> items = ledger_.CareItems(cardNo);
+    return std::any_of(items.begin(), items.end(), [&](const auto& i) { return i.code == careCode; });
 }
 
 Outcome Teller::Decide(const Request& request, const Moment& now) {
@@ -407,19 +417,19 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         if (approval) {
             return Reverse(request, *approval, now);
         }
-        // Nothing to reverse: the approval never reached the ledger. The attempt is kept for the record.
-        LedgerEntry attempt;
-        attempt.kind = EntryKind::UnmatchedCancellation;
-        attempt.merchantNo = merchantNo;
-        attempt.cardNo = cardNo;
-        attempt.careCode = careCode;
-        attempt.amount = amount.value_or(0);
-        attempt.transDate = now.date;
-        attempt.transTime = now.time;
-        attempt.atSeconds = now.seconds;
-        attempt.clientSeconds = timedOutAt;
-        ledger_.Append(attempt);
-        return Refuse(request, RespCode::NoOriginal, "card=" + cardNo + " automatic, nothing to reverse");
+        // Nothing to reverse: the approval never reached the ledger, or is still on its way. The attempt
+        // is kept while that approval could still be taken, so that it can be set against it. An approval
+        // no older than the cancellation's moment is taken until the end of the day after its date; one
+        // that could never be taken leaves nothing, or requests that change nothing would fill the disk.
+        std::int64_t keepUntil =
+            timedOutAt ? (*timedOutAt / 86400 + FreshDays + 1) * 86400 : now.seconds + ReplayKeep;
+        std::string note = "card=" + cardNo + " automatic, nothing to reverse";
+        if (!amount || keepUntil <= now.seconds || !MayStillBeApproved(cardNo, careCode)) {
+            return Refuse(request, RespCode::NoOriginal, note + ", nothing kept");
+        }
+        ledger_.RecordUnmatchedCancellation(
+            {merchantNo, cardNo, careCode, *amount, now.date, now.time, now.seconds, timedOutAt, keepUntil});
+        return Refuse(request, RespCode::NoOriginal, note);
     }
     return Refuse(request, RespCode::FormatError, "unknown CancelType");
 }

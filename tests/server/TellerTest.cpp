@@ -40,8 +40,9 @@ protected:
         return ledger.BudgetOf(card, programme, "202612").used;
     }
     std::int64_t Rows() {
-        return Count(ledger, "SELECT (SELECT count(*) FROM ledger) + (SELECT count(*) FROM replays) + "
-                             "(SELECT count(*) FROM sessions)");
+        return Count(ledger,
+                     "SELECT (SELECT count(*) FROM ledger) + (SELECT count(*) FROM replays) + "
+                     "(SELECT count(*) FROM sessions) + (SELECT count(*) FROM unmatched_cancellations)");
     }
     std::string Answer(const std::string& type) {
         return Ask(CounterRequest(type, Haneul, "01S", "1000")).respCode;
@@ -180,7 +181,7 @@ TEST_F(TellerTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     // Left standing on Haneul's S: the first of all, the one without a readable moment, the retaken one.
     EXPECT_EQ(Used(Haneul), 40000 + 50000 + 40000);
     // Each one that found nothing is kept for the record, the one found on its second coming too.
-    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'"), 5);
+    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM unmatched_cancellations"), 5);
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
@@ -306,6 +307,29 @@ TEST_F(TellerTest, OnlyFreshTelegramsMoveMoneyAndOnlyChangesLeaveRows) {
                   CancelByNumber("77").respCode + Answer("0200") + Answer("0700"),
               "8899220000");
     EXPECT_EQ(Rows(), afterOne);
+    // Nor does an automatic cancellation with nothing to reverse where no approval it could match can
+    // ever be taken: an unknown, stolen or expired card, an item not on the card, no amount, a moment
+    // whose approval is past taking.
+    std::string unmatched;
+    for (auto [card, care, amount, date] : {std::tuple{"9410000099999999", "01S", "1000", "20261207"},
+                                            {"9410000000000020", "01S", "1000", "20261207"},
+                                            {"9410000000000030", "01S", "1000", "20261207"},
+                                            {Haneul, "02A", "1000", "20261207"},
+                                            {Haneul, "01S", "0", "20261207"},
+                                            {Haneul, "01S", "1000", "20261205"}}) {
+        RequestFields f = AutoCancel(card, care, amount);
+        f.TransDate = date;
+        unmatched += Ask(f).respCode;
+    }
+    EXPECT_EQ(unmatched, std::string(12, '2'));
+    EXPECT_EQ(Rows(), afterOne);
+    // One on a card that can still be charged is kept until its approval is past taking.
+    ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000")).respCode, "22");
+    for (auto [day, hour, minute, second, kept] : {std::tuple{8, 23, 59, 59, 1}, {9, 0, 0, 0, 0}}) {
+        clock.Set({2026, 12, day, hour, minute, second});
+        teller.ForgetOldAnswers();
+        EXPECT_EQ(Rows(), afterOne + kept) << day << " " << hour;
+    }
 
     // A terminal a day ahead, just after midnight: its telegram is taken until the end of the next
     // day but one, and must be answered, not charged, if it comes again by then.
