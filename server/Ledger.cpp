@@ -28,22 +28,11 @@ CardState StateFrom(const std::string& name) {
 }
 
 const char* KindName(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::Approval:
-        return "approval";
-    case EntryKind::Cancellation:
-        return "cancellation";
-    case EntryKind::UnmatchedCancellation:
-        return "unmatched-cancellation";
-    }
-    return "approval";
+    return kind == EntryKind::Cancellation ? "cancellation" : "approval";
 }
 
 EntryKind KindFrom(const std::string& name) {
-    if (name == "cancellation") {
-        return EntryKind::Cancellation;
-    }
-    return name == "unmatched-cancellation" ? EntryKind::UnmatchedCancellation : EntryKind::Approval;
+    return name == "cancellation" ? EntryKind::Cancellation : EntryKind::Approval;
 }
 
 const char* EntryColumns = "id, kind, coalesce(approval_no, ''), merchant_no, card_no, care_code, "
@@ -96,14 +85,17 @@ void Ledger::Open(const std::filesystem::path& file) {
 }
 
 void Ledger::Begin() {
+    unsettledSessions_.clear();
     db_.Exec("BEGIN IMMEDIATE");
 }
 
 void Ledger::Commit() {
     db_.Exec("COMMIT");
+    unsettledSessions_.clear();
 }
 
 void Ledger::Rollback() {
+    unsettledSessions_.clear();
     db_.Exec("ROLLBACK");
 }
 
@@ -251,20 +243,13 @@ LedgerEntry Ledger::Append(LedgerEntry e) {
     Query next = db_.Prepare("SELECT coalesce(max(id), 0) + 1 FROM ledger");
     next.Step();
     e.id = next.Int(0);
-    e.approvalNo = e.kind == EntryKind::UnmatchedCancellation
-                       ? ""
-                       : PadField(std::to_string(e.id), true, ApprovalNoWidth);
+    e.approvalNo = PadField(std::to_string(e.id), true, ApprovalNoWidth);
     Query q =
         db_.Prepare("INSERT INTO ledger (id, kind, approval_no, merchant_no, card_no, care_code, programme, "
                     "amount, budget_month, trans_date, trans_time, at_seconds, cancels, client_seconds) "
                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    q.Bind(e.id).Bind(KindName(e.kind));
-    bool unmatched = e.kind == EntryKind::UnmatchedCancellation;
-    unmatched ? q.BindNull() : q.Bind(e.approvalNo);
-    q.Bind(e.merchantNo).Bind(e.cardNo).Bind(e.careCode);
-    unmatched ? q.BindNull() : q.Bind(std::string(1, e.programme));
-    q.Bind(e.amount);
-    unmatched ? q.BindNull() : q.Bind(e.budgetMonth);
+    q.Bind(e.id).Bind(KindName(e.kind)).Bind(e.approvalNo).Bind(e.merchantNo).Bind(e.cardNo).Bind(e.careCode);
+    q.Bind(std::string(1, e.programme)).Bind(e.amount).Bind(e.budgetMonth);
     q.Bind(e.transDate).Bind(e.transTime).Bind(e.atSeconds);
     e.kind == EntryKind::Cancellation ? q.Bind(e.cancels) : q.BindNull();
     e.clientSeconds ? q.Bind(*e.clientSeconds) : q.BindNull();
@@ -315,27 +300,48 @@ std::optional<LedgerEntry> Ledger::LatestUncancelledApproval(const std::string& 
 }
 
 void Ledger::OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds) {
-    db_.Prepare(
-           "INSERT INTO sessions (peer, merchant_no, last_seconds) VALUES (?1, ?2, ?3) ON CONFLICT "
-           "(peer) DO UPDATE SET merchant_no = excluded.merchant_no, last_seconds = excluded.last_seconds")
+    db_.Prepare("INSERT INTO sessions (peer, merchant_no, last_seconds) VALUES (?1, ?2, ?3) ON CONFLICT "
+                "(peer, merchant_no) DO UPDATE SET last_seconds = excluded.last_seconds")
         .Bind(peer)
         .Bind(merchantNo)
         .Bind(atSeconds)
         .Run();
+    unsettledSessions_.emplace(peer, merchantNo);
 }
 
-std::optional<Session> Ledger::SessionOf(const std::string& peer) {
-    Query q = db_.Prepare("SELECT merchant_no, last_seconds FROM sessions WHERE peer = ?");
-    q.Bind(peer);
-    return q.Step() ? std::optional(Session{q.Text(0), q.Int(1)}) : std::nullopt;
+std::optional<Session> Ledger::SessionOf(const std::string& peer, const std::string& merchantNo) {
+    Query q = db_.Prepare("SELECT last_seconds FROM sessions WHERE peer = ? AND merchant_no = ?");
+    q.Bind(peer).Bind(merchantNo);
+    if (!q.Step()) {
+        return std::nullopt;
+    }
+    return Session{q.Int(0), !unsettledSessions_.contains({peer, merchantNo})};
 }
 
-void Ledger::TouchSession(const std::string& peer, std::int64_t atSeconds) {
-    db_.Prepare("UPDATE sessions SET last_seconds = ? WHERE peer = ?").Bind(atSeconds).Bind(peer).Run();
+void Ledger::TouchSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds) {
+    db_.Prepare("UPDATE sessions SET last_seconds = ? WHERE peer = ? AND merchant_no = ?")
+        .Bind(atSeconds)
+        .Bind(peer)
+        .Bind(merchantNo)
+        .Run();
 }
 
 void Ledger::PruneSessions(std::int64_t lastBeforeSeconds) {
     db_.Prepare("DELETE FROM sessions WHERE last_seconds < ?").Bind(lastBeforeSeconds).Run();
+}
+
+void Ledger::RecordUnmatchedCancellation(const UnmatchedCancellation& a) {
+    Query q = db_.Prepare("INSERT INTO unmatched_cancellations (merchant_no, card_no, care_code, amount, "
+                          "trans_date, trans_time, at_seconds, client_seconds, keep_until) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    q.Bind(a.merchantNo).Bind(a.cardNo).Bind(a.careCode).Bind(a.amount).Bind(a.transDate).Bind(a.transTime);
+    q.Bind(a.atSeconds);
+    a.clientSeconds ? q.Bind(*a.clientSeconds) : q.BindNull();
+    q.Bind(a.keepUntil).Run();
+}
+
+void Ledger::PruneUnmatchedCancellations(std::int64_t nowSeconds) {
+    db_.Prepare("DELETE FROM unmatched_cancellations WHERE keep_until <= ?").Bind(nowSeconds).Run();
 }
 
 std::optional<std::string> Ledger::Replay(const std::string& requestHash) {

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dovra {
@@ -35,7 +37,7 @@ struct Budget {
     std::int64_t support = 0, used = 0, remaining = 0;
 };
 
-enum class EntryKind { Approval, Cancellation, UnmatchedCancellation };
+enum class EntryKind { Approval, Cancellation };
 
 struct LedgerEntry {
     std::int64_t id = 0;
@@ -57,9 +59,21 @@ struct MomentRange {
     std::int64_t from = 0, to = 0; // both included
 };
 
+// An automatic cancellation that found nothing to reverse, kept until no approval it could match can
+// still be taken.
+struct UnmatchedCancellation {
+    std::string merchantNo, cardNo, careCode;
+    std::int64_t amount = 0;
+    std::string transDate, transTime;
+    std::int64_t atSeconds = 0;
+    std::optional<std::int64_t> clientSeconds;
+    std::int64_t keepUntil = 0;
+};
+
 struct Session {
-    std::string merchantNo;
     std::int64_t lastSeconds = 0;
+    // False while the session is written only in the open transaction: a commit may yet lose it.
+    bool settled = true;
 };
 
 // The server's durable state in one SQLite file: WAL with synchronous=FULL, so a committed
@@ -113,11 +127,14 @@ public:
                                                          std::optional<MomentRange> client,
                                                          std::int64_t serverSince);
 
-    // Opens the peer's session for the merchant, replacing whatever session the peer had.
+    // A merchant's session at a peer address; other merchants' sessions there are left as they are.
     void OpenSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
-    std::optional<Session> SessionOf(const std::string& peer);
-    void TouchSession(const std::string& peer, std::int64_t atSeconds);
+    std::optional<Session> SessionOf(const std::string& peer, const std::string& merchantNo);
+    void TouchSession(const std::string& peer, const std::string& merchantNo, std::int64_t atSeconds);
     void PruneSessions(std::int64_t lastBeforeSeconds);
+
+    void RecordUnmatchedCancellation(const UnmatchedCancellation& attempt);
+    void PruneUnmatchedCancellations(std::int64_t nowSeconds);
 
     std::optional<std::string> Replay(const std::string& requestHash);
     void StoreReplay(const std::string& requestHash, const std::string& answer, std::int64_t atSeconds);
@@ -125,6 +142,7 @@ public:
 
 private:
     Database db_;
+    std::set<std::pair<std::string, std::string>> unsettledSessions_; // peer, merchant
 };
 
 } // namespace dovra

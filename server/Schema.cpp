@@ -8,7 +8,7 @@ namespace dovra {
 namespace {
 
 // A step, once released, is never edited: a ledger written by any earlier server must still open.
-constexpr std::array<const char*, 4> Steps{
+constexpr std::array<const char*, 6> Steps{
     // 1: merchants, cards and their programmes and care items, monthly budgets, the ledger.
     R"sql(
 CREATE TABLE merchants (
@@ -117,6 +117,52 @@ CREATE TABLE sessions (
     merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
     last_seconds INTEGER NOT NULL
 );
+)sql",
+    // 5: a session for each merchant at an address, so that merchants sharing one line do not log each
+    // other out.
+    R"sql(
+CREATE TABLE merchant_sessions (
+    peer TEXT NOT NULL,
+    merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
+    last_seconds INTEGER NOT NULL,
+    PRIMARY KEY (peer, merchant_no)
+) WITHOUT ROWID;
+INSERT INTO merchant_sessions (peer, merchant_no, last_seconds) SELECT peer, merchant_no, last_seconds
+    FROM sessions;
+DROP TABLE sessions;
+ALTER TABLE merchant_sessions RENAME TO sessions;
+)sql",
+    // 6: the automatic cancellations that found nothing leave the append-only ledger for a table of their
+    // own, from which they go once no approval they could match can still be taken; those of cards the
+    // server does not know could never match anything and are not kept. The ends follow the server's
+    // rules of the time: a day of date either way (FreshDays), four days of answers (ReplayKeep).
+    R"sql(
+CREATE TABLE unmatched_cancellations (
+    id INTEGER PRIMARY KEY,
+    merchant_no TEXT NOT NULL REFERENCES merchants (merchant_no),
+    card_no TEXT NOT NULL REFERENCES cards (card_no),
+    care_code TEXT NOT NULL,
+    amount INTEGER NOT NULL,
+    trans_date TEXT NOT NULL,
+    trans_time TEXT NOT NULL,
+    at_seconds INTEGER NOT NULL,
+    client_seconds INTEGER,
+    keep_until INTEGER NOT NULL
+);
+CREATE INDEX unmatched_cancellations_by_end ON unmatched_cancellations (keep_until);
+INSERT INTO unmatched_cancellations (merchant_no, card_no, care_code, amount, trans_date, trans_time,
+                                     at_seconds, client_seconds, keep_until)
+SELECT merchant_no, card_no, care_code, amount, trans_date, trans_time, at_seconds, client_seconds,
+       CASE WHEN client_seconds IS NULL THEN at_seconds + 4 * 86400
+            ELSE (client_seconds / 86400 + 2) * 86400 END
+    FROM ledger WHERE kind = 'unmatched-cancellation' AND card_no IN (SELECT card_no FROM cards) ORDER BY id;
+DROP TRIGGER ledger_no_delete;
+DELETE FROM ledger WHERE kind = 'unmatched-cancellation';
+CREATE TRIGGER ledger_no_delete BEFORE DELETE ON ledger
+BEGIN SELECT RAISE(ABORT, 'the ledger is append-only'); END;
+CREATE TRIGGER ledger_only_charges_and_reversals BEFORE INSERT ON ledger
+    WHEN NEW.kind = 'unmatched-cancellation'
+BEGIN SELECT RAISE(ABORT, 'an unmatched cancellation belongs in unmatched_cancellations'); END;
 )sql",
 };
 

@@ -100,6 +100,7 @@ void Teller::ForgetOldAnswers() {
     std::int64_t now = Now().seconds;
     ledger_.PruneReplays(now - ReplayKeep);
     ledger_.PruneSessions(now - SessionLife);
+    ledger_.PruneUnmatchedCancellations(now);
 }
 
 void Teller::Sweep() {
@@ -164,16 +165,30 @@ Outcome Teller::Handle(const Request& request) {
 }
 
 bool Teller::InSession(const Request& request, const Moment& now) {
-    std::optional<Session> session = ledger_.SessionOf(request.peer);
-    if (!session || session->merchantNo != Trim(request.fields.MerchantNo) ||
-        now.seconds - session->lastSeconds > SessionLife) {
+    return KeepSession(request.peer, Trim(request.fields.MerchantNo), now).has_value();
+}
+
+std::optional<Session> Teller::KeepSession(const std::string& peer, const std::string& merchantNo,
+                                           const Moment& now) {
+    std::optional<Session> session = ledger_.SessionOf(peer, merchantNo);
+    if (!session || now.seconds - session->lastSeconds > SessionLife) {
+        return std::nullopt;
+    }
+    // A minute's precision on a thirty-day life spares a write for nearly every request. Nothing waits
+    // for it: were it lost, the session would still hold, only from its previous request.
+    if (now.seconds - session->lastSeconds >= 60) {
+        ledger_.TouchSession(peer, merchantNo, now.seconds);
+    }
+    return session;
+}
+
+bool Teller::MayStillBeApproved(const std::string& cardNo, const std::string& careCode) {
+    std::optional<Card> card = ledger_.CardByNumber(cardNo);
+    if (!card || card->state != CardState::Active) {
         return false;
     }
-    // A minute's precision on a thirty-day life spares a write for nearly every request.
-    if (now.seconds - session->lastSeconds >= 60) {
-        ledger_.TouchSession(request.peer, now.seconds);
-    }
-    return true;
+    std::vector<CareItemRecord> items = ledger_.CareItems(cardNo);
+    return std::any_of(items.begin(), items.end(), [&](const auto& i) { return i.code == careCode; });
 }
 
 Outcome Teller::Decide(const Request& request, const Moment& now) {
@@ -244,16 +259,24 @@ Outcome Teller::Login(const Request& request, const Moment& now) {
         return Refuse(request, RespCode::WrongPassword, note);
     }
     wrongLogins_.Clear(guesser);
-    ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
+    // A counter logs in at every start, so a login usually finds its session on disk already, and is
+    // answered without writing, even when the disk is full. A session written only by this uncommitted
+    // batch is not on disk yet.
+    std::optional<Session> session = KeepSession(request.peer, merchant->merchantNo, now);
+    bool recorded = session && session->settled;
+    if (!recorded) {
+        ledger_.OpenSession(request.peer, merchant->merchantNo, now.seconds);
+    }
     ResponseFields answer = EchoAnswer(fields, RespCode::Success);
     answer.LoginMark = "1";
     answer.MerchantName = Utf8ToCp949(merchant->name);
     answer.MerchantNumber = merchant->merchantNo;
     answer.MerchantPhone = Utf8ToCp949(merchant->phone);
     answer.MerchantAddress = Utf8ToCp949(merchant->address);
-    Outcome outcome = Answered(AnswerShape::Login, answer, note + " session opened");
-    // The session is the login's whole effect: the terminal is told only once it is on disk.
-    outcome.needsCommit = true;
+    Outcome outcome =
+        Answered(AnswerShape::Login, answer, note + (recorded ? " session held" : " session opened"));
+    // A new session is the login's whole effect: the terminal is told only once it is on disk.
+    outcome.needsCommit = !recorded;
     return outcome;
 }
 
@@ -394,19 +417,19 @@ Outcome Teller::Cancel(const Request& request, const Moment& now) {
         if (approval) {
             return Reverse(request, *approval, now);
         }
-        // Nothing to reverse: the approval never reached the ledger. The attempt is kept for the record.
-        LedgerEntry attempt;
-        attempt.kind = EntryKind::UnmatchedCancellation;
-        attempt.merchantNo = merchantNo;
-        attempt.cardNo = cardNo;
-        attempt.careCode = careCode;
-        attempt.amount = amount.value_or(0);
-        attempt.transDate = now.date;
-        attempt.transTime = now.time;
-        attempt.atSeconds = now.seconds;
-        attempt.clientSeconds = timedOutAt;
-        ledger_.Append(attempt);
-        return Refuse(request, RespCode::NoOriginal, "card=" + cardNo + " automatic, nothing to reverse");
+        // Nothing to reverse: the approval never reached the ledger, or is still on its way. The attempt
+        // is kept while that approval could still be taken, so that it can be set against it. An approval
+        // no older than the cancellation's moment is taken until the end of the day after its date; one
+        // that could never be taken leaves nothing, or requests that change nothing would fill the disk.
+        std::int64_t keepUntil =
+            timedOutAt ? (*timedOutAt / 86400 + FreshDays + 1) * 86400 : now.seconds + ReplayKeep;
+        std::string note = "card=" + cardNo + " automatic, nothing to reverse";
+        if (!amount || keepUntil <= now.seconds || !MayStillBeApproved(cardNo, careCode)) {
+            return Refuse(request, RespCode::NoOriginal, note + ", nothing kept");
+        }
+        ledger_.RecordUnmatchedCancellation(
+            {merchantNo, cardNo, careCode, *amount, now.date, now.time, now.seconds, timedOutAt, keepUntil});
+        return Refuse(request, RespCode::NoOriginal, note);
     }
     return Refuse(request, RespCode::FormatError, "unknown CancelType");
 }

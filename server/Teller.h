@@ -73,6 +73,11 @@ private:
     Outcome Decide(const Request& request, const Moment& now);
     Outcome Login(const Request& request, const Moment& now);
     bool InSession(const Request& request, const Moment& now);
+    // The merchant's live session at the address, kept alive by the request at hand.
+    std::optional<Session> KeepSession(const std::string& peer, const std::string& merchantNo,
+                                       const Moment& now);
+    // Whether an approval of this item on this card could be taken at all.
+    bool MayStillBeApproved(const std::string& cardNo, const std::string& careCode);
     Outcome Lookup(const Request& request, const Moment& now);
     Outcome Approve(const Request& request, const Moment& now);
     Outcome Cancel(const Request& request, const Moment& now);

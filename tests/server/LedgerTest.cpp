@@ -20,6 +20,16 @@ TEST(LedgerFile, OlderSchemaMigratesForwardKeepingItsData) {
         old.Exec(
             "INSERT INTO ledger VALUES (1, 'approval', '000000000001', '000000000001', '9410000000000001', "
             "'01S', 'S', 1000, '202612', '20261207', '093015', 100, NULL)");
+        MigrateSchema(old, 4);
+        old.Exec("INSERT INTO cards VALUES ('9410000000000001', 'a', 'b', 'active')");
+        old.Exec("INSERT INTO sessions VALUES ('127.0.0.1', '000000000001', 100)");
+        // Automatic cancellations that found nothing, on a known card and on one the server never knew.
+        for (const char* card : {"9410000000000001", "9410000000000009"}) {
+            old.Exec("INSERT INTO ledger (kind, merchant_no, card_no, care_code, amount, trans_date, "
+                     "trans_time, at_seconds, client_seconds) VALUES ('unmatched-cancellation', "
+                     "'000000000001', '" +
+                     std::string(card) + "', '01S', 1000, '19700102', '000000', 86400, 86400)");
+        }
     }
     Ledger ledger;
     ledger.Open(file);
@@ -34,6 +44,16 @@ TEST(LedgerFile, OlderSchemaMigratesForwardKeepingItsData) {
     EXPECT_TRUE(latest(100).has_value());
     EXPECT_FALSE(latest(101).has_value());
     EXPECT_THROW(ledger.database().Exec("UPDATE ledger SET client_seconds = 5"), DatabaseError);
+    // The session is now the merchant's at that address; the attempts have left the ledger, the unknown
+    // card's for good, the known card's until its approval is past taking.
+    EXPECT_EQ(ledger.SessionOf("127.0.0.1", "000000000001").value().lastSeconds, 100);
+    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger"), 1);
+    {
+        Query kept = ledger.database().Prepare("SELECT group_concat(card_no || ' ' || keep_until) "
+                                               "FROM unmatched_cancellations");
+        ASSERT_TRUE(kept.Step());
+        EXPECT_EQ(kept.Text(0), "9410000000000001 259200");
+    }
 
     ledger.database().Exec("UPDATE schema_version SET version = 99");
     ledger.Close();

@@ -1,5 +1,6 @@
 #include "ServerTestSupport.h"
 
+#include "server/DemoData.h"
 #include "tools/load/LoadCards.h"
 
 #include <QDateTime>
@@ -7,8 +8,11 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <map>
 #include <thread>
 
@@ -23,6 +27,8 @@ struct ServerProcess {
                            const QString& lookup = "127.0.0.1:0") {
         EnsureQtApplication();
         QStringList withDb = {"--db", QString::fromStdString(db.string())};
+        // A file size limit stands in for a full disk: a write past it fails, rather than ending the server.
+        process.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_IGN); });
         process.start(DOVRA_SERVER,
                       QStringList{"--listen", listen, "--lookup-listen", lookup, "--cipher", TSEED_LIBRARY} +
                           (db.empty() ? QStringList() : withDb));
@@ -148,4 +154,70 @@ TEST(ServerProcess, EndsWithCodeOneWhenItCannotStartAndKilledMidLoadLosesNoAnswe
     }
     EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger WHERE kind = 'cancellation'"), reversals);
     EXPECT_EQ(LedgerProblems(ledger), std::vector<std::string>());
+}
+
+TEST(ServerProcess, MerchantsSharingAnAddressKeepTheirSessionsAndAFullDiskRefusesOnlyWhatMustBeWritten) {
+    TempFolder temp;
+    std::filesystem::path db = temp.path() / "ledger.db";
+    SystemClock clock;
+    Ledger ledger;
+    ledger.Open(db);
+    SeedDemo(ledger, clock);
+    LoadCards load = ProvideLoadCards(ledger, 1);
+    // A counter at 127.0.0.3 logged in two minutes before the server was restarted.
+    ledger.Begin();
+    ledger.OpenSession("127.0.0.3", DemoMerchant, Teller::SecondsOf(clock.Now()) - 120);
+    ledger.Commit();
+    ledger.Close();
+    ServerProcess server(db);
+    quint16 port = server.WaitListening();
+    auto send = [&](RequestFields f, const char* from) {
+        Stamp(f, Teller::SecondsOf(clock.Now()));
+        TerminalTarget target{QHostAddress::LocalHost, port, 5000, QHostAddress(from)};
+        return TerminalExchange(LoadedCipher(), target, Telegram(f)).fields.RespCode;
+    };
+    // The answers in the order sent: the elements of a braced list are sent one after the other.
+    auto codes = [](std::initializer_list<std::string> answers) {
+        std::string joined;
+        for (const std::string& code : answers) {
+            joined += (joined.empty() ? "" : " ") + code;
+        }
+        return joined;
+    };
+    RequestFields loadLogin = LoginRequest(load.authNo);
+    loadLogin.MerchantNo = load.businessNo;
+    auto approval = [&](bool loadMerchant) {
+        RequestFields f = loadMerchant ? CounterRequest("0500", load.cards[0], load.careCode, "700")
+                                       : CounterRequest("0500", Haneul, "01S", "1000");
+        f.MerchantNo = loadMerchant ? load.merchantNo : DemoMerchant;
+        return f;
+    };
+    // Two business numbers at one counter, behind one line: each logs in, then each approves.
+    const char* shared = "127.0.0.1";
+    EXPECT_EQ(codes({send(LoginRequest(), shared), send(loadLogin, shared), send(approval(false), shared),
+                     send(approval(true), shared)}),
+              "00 00 00 00");
+
+    // The disk fills up: none of the server's files may grow any further.
+    pid_t pid = static_cast<pid_t>(server.process.processId());
+    rlimit room{};
+    ASSERT_EQ(prlimit(pid, RLIMIT_FSIZE, nullptr, &room), 0);
+    rlimit full = room;
+    full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(db.string() + "-wal")) + 1;
+    ASSERT_EQ(prlimit(pid, RLIMIT_FSIZE, &full, nullptr), 0);
+    // The restarted counter's logins find its session and are let in, and it may look a card up, though
+    // none of them can move the session's last request on; a charge is refused, and so is a new session,
+    // which leaves nothing behind to let a request in.
+    std::string logins;
+    for (int i = 0; i < 10; ++i) {
+        logins += send(LoginRequest(), "127.0.0.3");
+    }
+    EXPECT_EQ(logins, std::string(20, '0'));
+    EXPECT_EQ(codes({send(CounterRequest("0200"), "127.0.0.3"), send(approval(false), "127.0.0.3"),
+                     send(LoginRequest(), "127.0.0.2"), send(CounterRequest("0200"), "127.0.0.2")}),
+              "00 29 29 77");
+
+    // With room again, the new session opens.
+    ASSERT_EQ(prlimit(pid, RLIMIT_FSIZE, &room, nullptr), 0);
+    EXPECT_EQ(codes({send(LoginRequest(), "127.0.0.2"), send(CounterRequest("0200"), "127.0.0.2")}), "00 00");
 }

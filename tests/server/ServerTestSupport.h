@@ -56,6 +56,8 @@ protected:
     void SetUp() override;
     // One request in a transaction of its own, as a batch of one.
     Outcome Ask(const RequestFields& fields, Port port = Port::Approval);
+    // One request inside the caller's transaction.
+    Outcome Handle(const RequestFields& fields, Port port = Port::Approval);
 
     TempFolder temp;
     SettableClock clock{{2026, 12, 7, 9, 30, 15}};

@@ -40,8 +40,9 @@ protected:
         return ledger.BudgetOf(card, programme, "202612").used;
     }
     std::int64_t Rows() {
-        return Count(ledger, "SELECT (SELECT count(*) FROM ledger) + (SELECT count(*) FROM replays) + "
-                             "(SELECT count(*) FROM sessions)");
+        return Count(ledger,
+                     "SELECT (SELECT count(*) FROM ledger) + (SELECT count(*) FROM replays) + "
+                     "(SELECT count(*) FROM sessions) + (SELECT count(*) FROM unmatched_cancellations)");
     }
     std::string Answer(const std::string& type) {
         return Ask(CounterRequest(type, Haneul, "01S", "1000")).respCode;
@@ -180,7 +181,7 @@ TEST_F(TellerTest, AutomaticCancellationReversesOnlyTheApprovalItWasSentFor) {
     // Left standing on Haneul's S: the first of all, the one without a readable moment, the retaken one.
     EXPECT_EQ(Used(Haneul), 40000 + 50000 + 40000);
     // Each one that found nothing is kept for the record, the one found on its second coming too.
-    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM ledger WHERE kind = 'unmatched-cancellation'"), 5);
+    EXPECT_EQ(Count(ledger, "SELECT count(*) FROM unmatched_cancellations"), 5);
     EXPECT_TRUE(LedgerProblems(ledger).empty());
 }
 
@@ -211,16 +212,30 @@ TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrRe
 
     // Another merchant's number from a logged-in address is refused alike.
     peer = "127.0.0.1";
-    RequestFields other = CounterRequest("0200");
-    other.MerchantNo = "000071052302";
-    EXPECT_EQ(Ask(other).respCode, "77");
-    // A wrong login leaves the session; a right one replaces it, and only once it is on disk.
-    EXPECT_EQ(Ask(second).respCode + Answer("0200"), "3300");
+    auto other = [] {
+        RequestFields f = CounterRequest("0500", Bada, "01A", "1000");
+        f.MerchantNo = "000071052302";
+        return f;
+    };
+    EXPECT_EQ(Ask(other()).respCode, "77");
+    // A wrong login leaves the session. A right one opens that merchant's own beside the first one's, as
+    // for two business numbers behind one line, and only once it is on disk; each merchant then approves.
+    EXPECT_EQ(Ask(second).respCode, "33");
     second.AuthNo = "1357";
     Outcome opened = Ask(second);
     EXPECT_TRUE(opened.respCode == "00" && opened.needsCommit);
-    EXPECT_EQ(Ask(other).respCode + Answer("0200"), "0077");
-    EXPECT_EQ(Ask(LoginRequest()).respCode, "00");
+    EXPECT_EQ(Ask(other()).respCode + Answer("0500") + Ask(LoginRequest()).respCode + Ask(other()).respCode,
+              "00000000");
+    // A counter's login at its start finds its session on disk and needs no disk itself; a session that
+    // only the same uncommitted batch has written is not on disk yet.
+    EXPECT_FALSE(Ask(second).needsCommit);
+    peer = "127.0.0.3";
+    ledger.Begin();
+    Outcome first = Handle(LoginRequest()), again = Handle(LoginRequest());
+    ledger.Rollback();
+    EXPECT_TRUE(first.needsCommit && again.needsCommit);
+    EXPECT_EQ(Answer("0200"), "77");
+    peer = "127.0.0.1";
 
     // The session outlives a restart, and lasts thirty days from its last request.
     ledger.Close();
@@ -230,7 +245,8 @@ TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrRe
         teller.ForgetOldAnswers();
         EXPECT_EQ(Answer("0700"), code) << month << "/" << day;
     }
-    EXPECT_EQ(Rows(), before - 1); // the expired session is gone, and nothing else came
+    // Of all that came since, only the three approvals stay: both sessions and the kept answers have gone.
+    EXPECT_EQ(Rows(), before - 1 + 3);
 }
 
 TEST_F(TellerTest, GuessingLocksOnlyWhatWasGuessedAtFromTheGuessersAddress) {
@@ -291,6 +307,29 @@ TEST_F(TellerTest, OnlyFreshTelegramsMoveMoneyAndOnlyChangesLeaveRows) {
                   CancelByNumber("77").respCode + Answer("0200") + Answer("0700"),
               "8899220000");
     EXPECT_EQ(Rows(), afterOne);
+    // Nor does an automatic cancellation with nothing to reverse where no approval it could match can
+    // ever be taken: an unknown, stolen or expired card, an item not on the card, no amount, a moment
+    // whose approval is past taking.
+    std::string unmatched;
+    for (auto [card, care, amount, date] : {std::tuple{"9410000099999999", "01S", "1000", "20261207"},
+                                            {"9410000000000020", "01S", "1000", "20261207"},
+                                            {"9410000000000030", "01S", "1000", "20261207"},
+                                            {Haneul, "02A", "1000", "20261207"},
+                                            {Haneul, "01S", "0", "20261207"},
+                                            {Haneul, "01S", "1000", "20261205"}}) {
+        RequestFields f = AutoCancel(card, care, amount);
+        f.TransDate = date;
+        unmatched += Ask(f).respCode;
+    }
+    EXPECT_EQ(unmatched, std::string(12, '2'));
+    EXPECT_EQ(Rows(), afterOne);
+    // One on a card that can still be charged is kept until its approval is past taking.
+    ASSERT_EQ(Ask(AutoCancel(Bada, "02S", "45000")).respCode, "22");
+    for (auto [day, hour, minute, second, kept] : {std::tuple{8, 23, 59, 59, 1}, {9, 0, 0, 0, 0}}) {
+        clock.Set({2026, 12, day, hour, minute, second});
+        teller.ForgetOldAnswers();
+        EXPECT_EQ(Rows(), afterOne + kept) << day << " " << hour;
+    }
 
     // A terminal a day ahead, just after midnight: its telegram is taken until the end of the next
     // day but one, and must be answered, not charged, if it comes again by then.
