@@ -6,9 +6,14 @@
 ; empty are filled in, and nothing there is ever removed.
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DFILES=<files.nsh> -DICON=<dovra.ico> -DOUTFILE=<setup.exe>
 ;            -DSERVER_HOST=<host> -DSERVER_PORT=<port> -DISSUE_CODE=<code> -DPUBLISHER=<name>
-;            -DSUPPORT_PHONE=<number> [-DDEMO] [-DSIGN=<command signing the file it is given>] installer/dovra.nsi
+;            -DSUPPORT_PHONE=<number> [-DDEMO] [-DQUICK] [-DSIGN=<command signing the file it is given>] installer/dovra.nsi
 Target amd64-unicode
-SetCompressor /SOLID lzma
+!ifdef QUICK
+    ; Made only to be installed in a check, it need not be small: zlib packs it in seconds.
+    SetCompressor zlib
+!else
+    SetCompressor /SOLID lzma
+!endif
 ManifestDPIAware true
 
 !include "MUI2.nsh"
