@@ -148,21 +148,27 @@ Function SplitServer
 FunctionEnd
 
 ; The values are checked by the program's own settings tool, so that the installer and the program never
-; disagree on what is usable. Leaves the tool's exit code in $0 and the message for it in $1.
+; disagree on what is usable. Leaves the tool's exit code in $0, the message for it in $1 and the
+; installer's exit code for it in $2.
 Function CheckSettings
     nsExec::Exec '"$PLUGINSDIR\dovra-settings.exe" --check --server "$ServerHost:$ServerPort" --issue "$IssueCode"'
     Pop $0
     ${Select} $0
         ${Case} 0
             StrCpy $1 ""
+            StrCpy $2 0
         ${Case} 3
             StrCpy $1 "승인 서버 주소를 확인해주세요. 호스트 이름이나 IPv4 주소여야 합니다."
+            StrCpy $2 ${EXIT_BAD_HOST}
         ${Case} 4
             StrCpy $1 "승인 서버 포트는 1에서 65535 사이의 숫자여야 합니다."
+            StrCpy $2 ${EXIT_BAD_PORT}
         ${Case} 5
             StrCpy $1 "발급사 코드는 숫자 4자리여야 합니다."
+            StrCpy $2 ${EXIT_BAD_ISSUE_CODE}
         ${CaseElse}
             StrCpy $1 "설정 값을 확인하지 못했습니다. ($0)"
+            StrCpy $2 ${EXIT_BAD_ISSUE_CODE}
     ${EndSelect}
 FunctionEnd
 
@@ -303,15 +309,10 @@ Function .onInit
     File "/oname=$PLUGINSDIR\dovra-settings.exe" "${STAGE}/dovra-settings.exe"
     ${If} ${Silent}
         Call CheckSettings
-        ${Select} $0
-            ${Case} 0
-            ${Case} 3
-                !insertmacro REFUSE ${EXIT_BAD_HOST} ""
-            ${Case} 4
-                !insertmacro REFUSE ${EXIT_BAD_PORT} ""
-            ${CaseElse}
-                !insertmacro REFUSE ${EXIT_BAD_ISSUE_CODE} ""
-        ${EndSelect}
+        ${If} $0 != 0
+            SetErrorLevel $2
+            Quit
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 

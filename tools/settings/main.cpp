@@ -5,15 +5,12 @@
 // writable for the counter's users. --check only checks the values. Exit codes: 0 done, 2 usage,
 // 3 unusable host, 4 unusable port, 5 unusable issue code, 6 settings not written.
 #include "counter/Settings.h"
+#include "foundations/PathText.h"
 #include "foundations/SharedFolder.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 using namespace dovra;
 
@@ -21,25 +18,25 @@ namespace {
 
 enum Exit { Done = 0, Usage = 2, BadHost = 3, BadPort = 4, BadIssueCode = 5, NotWritten = 6 };
 
-int Run(const std::vector<std::u8string>& arguments) {
+// The arguments as UTF-8, whatever the system passes them as.
+int Run(const std::vector<std::string>& arguments) {
     ServerSetup server;
     bool haveServer = false, haveIssue = false, replace = false, checkOnly = false;
     SettingsPaths paths{DefaultSettingsRoot()};
-    auto text = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string option = text(arguments[i]);
+        const std::string& option = arguments[i];
         bool hasValue = i + 1 < arguments.size();
         if (option == "--server" && hasValue) {
-            std::string value = text(arguments[++i]);
+            const std::string& value = arguments[++i];
             auto colon = value.rfind(':');
             server.host = value.substr(0, colon);
             server.port = colon == std::string::npos ? "" : value.substr(colon + 1);
             haveServer = true;
         } else if (option == "--issue" && hasValue) {
-            server.issueCode = text(arguments[++i]);
+            server.issueCode = arguments[++i];
             haveIssue = true;
         } else if (option == "--root" && hasValue) {
-            paths.root = std::filesystem::path(arguments[++i]);
+            paths.root = PathFromUtf8(arguments[++i]);
         } else if (option == "--replace") {
             replace = true;
         } else if (option == "--check") {
@@ -82,24 +79,16 @@ int Run(const std::vector<std::u8string>& arguments) {
 } // namespace
 
 #ifdef _WIN32
+// Wide, for a settings folder named in Hangul.
 int wmain(int argc, wchar_t* argv[]) {
-    std::vector<std::u8string> arguments;
+    std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
-        int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-        std::u8string argument(size > 0 ? size - 1 : 0, u8'\0');
-        WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, reinterpret_cast<char*>(argument.data()), size, nullptr,
-                            nullptr);
-        arguments.push_back(std::move(argument));
+        arguments.push_back(PathToUtf8(argv[i]));
     }
     return Run(arguments);
 }
 #else
 int main(int argc, char* argv[]) {
-    std::vector<std::u8string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument(argv[i]);
-        arguments.emplace_back(argument.begin(), argument.end());
-    }
-    return Run(arguments);
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif
