@@ -1,14 +1,17 @@
 # libgcrypt and zlib as one target, for the cipher library and the tests that seal records themselves.
-# On Windows they are linked in from their static archives, so TSeed.dll needs nothing beside it but
-# the system's own libraries.
+# On Windows zlib is linked in from its static archive, while libgcrypt and libgpg-error stay DLLs of
+# their own beside TSeed.dll (DOVRA_CRYPTO_DLLS), so that a user can replace them as their licence asks.
 add_library(dovra_crypto INTERFACE)
 if(WIN32)
-    find_library(DOVRA_GCRYPT_A NAMES libgcrypt.a REQUIRED)
-    find_library(DOVRA_GPG_ERROR_A NAMES libgpg-error.a REQUIRED)
+    find_library(DOVRA_GCRYPT_IMPLIB NAMES libgcrypt.dll.a REQUIRED)
+    find_library(DOVRA_GPG_ERROR_IMPLIB NAMES libgpg-error.dll.a REQUIRED)
     find_library(DOVRA_Z_A NAMES libz.a REQUIRED)
+    find_file(DOVRA_GCRYPT_DLL libgcrypt-20.dll PATH_SUFFIXES bin REQUIRED)
+    find_file(DOVRA_GPG_ERROR_DLL libgpg-error-0.dll PATH_SUFFIXES bin REQUIRED)
+    set(DOVRA_CRYPTO_DLLS ${DOVRA_GCRYPT_DLL} ${DOVRA_GPG_ERROR_DLL})
     find_path(DOVRA_GCRYPT_INCLUDE gcrypt.h REQUIRED)
     target_include_directories(dovra_crypto INTERFACE ${DOVRA_GCRYPT_INCLUDE})
-    target_link_libraries(dovra_crypto INTERFACE ${DOVRA_GCRYPT_A} ${DOVRA_GPG_ERROR_A} ${DOVRA_Z_A} ws2_32)
+    target_link_libraries(dovra_crypto INTERFACE ${DOVRA_GCRYPT_IMPLIB} ${DOVRA_GPG_ERROR_IMPLIB} ${DOVRA_Z_A})
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(GCRYPT REQUIRED IMPORTED_TARGET libgcrypt)

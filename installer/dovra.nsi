@@ -4,7 +4,7 @@
 ; dialog ever appears under /S, and every refusal has an exit code of its own (README, "Exit codes").
 ; The merchant's settings and logs in C:\Tarnwick\ belong to the merchant: only keys that are missing or
 ; empty are filled in, and nothing there is ever removed.
-;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DFILES=<files.nsh> -DICON=<dovra.ico> -DOUTFILE=<setup.exe>
+;   makensis -DVERSION=1.0.0 -DBUILD=<number> -DSTAGE=<folder> -DFILES=<files.nsh> -DICON=<dovra.ico> -DOUTFILE=<setup.exe>
 ;            -DSERVER_HOST=<host> -DSERVER_PORT=<port> -DISSUE_CODE=<code> -DPUBLISHER=<name>
 ;            -DSUPPORT_PHONE=<number> [-DDEMO] [-DQUICK] [-DSIGN=<command signing the file it is given>] installer/dovra.nsi
 Target amd64-unicode
@@ -65,10 +65,10 @@ RequestExecutionLevel admin
 !uninstfinalize '${SIGN} "%1"' = 0
 !finalize '${SIGN} "%1"' = 0
 !endif
-VIProductVersion "${VERSION}.0"
+VIProductVersion "${VERSION}.${BUILD}"
 VIAddVersionKey /LANG=1042 "ProductName" "${PRODUCT}${EDITION}"
-VIAddVersionKey /LANG=1042 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1042 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1042 "ProductVersion" "${VERSION}.${BUILD}"
+VIAddVersionKey /LANG=1042 "FileVersion" "${VERSION}.${BUILD}"
 VIAddVersionKey /LANG=1042 "FileDescription" "${PRODUCT} 설치"
 VIAddVersionKey /LANG=1042 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1042 "LegalCopyright" "${PUBLISHER}"

@@ -27,18 +27,18 @@ installer_files() {
     echo '!macroend'
 }
 
-# make_installer STAGE ICON OUTFILE VERSION: makes the installer with the release's values (read_release),
+# make_installer STAGE ICON OUTFILE VERSION [BUILD]: makes the installer with the release's values (read_release),
 # signed with its uninstaller when INSTALLER_SIGN holds a command that signs the file it is given, and
 # packed quickly rather than small when INSTALLER_QUICK is set, for an installer made only for a check.
 make_installer() {
-    local stage=$1 icon=$2 outfile=$3 version=$4 files
+    local stage=$1 icon=$2 outfile=$3 version=$4 build=${5:-0} files
     files=$(mktemp --suffix=.nsh)
     installer_files "$stage" >"$files"
     local defines=()
     [ "$RELEASE_DEMO" = 1 ] && defines+=(-DDEMO)
     [ -n "${INSTALLER_SIGN:-}" ] && defines+=(-DSIGN="$INSTALLER_SIGN")
     [ -n "${INSTALLER_QUICK:-}" ] && defines+=(-DQUICK)
-    makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DICON="$icon" -DOUTFILE="$outfile" \
+    makensis -V2 -DVERSION="$version" -DBUILD="$build" -DSTAGE="$stage" -DFILES="$files" -DICON="$icon" -DOUTFILE="$outfile" \
         -DSERVER_HOST="${RELEASE_SERVER%:*}" -DSERVER_PORT="${RELEASE_SERVER##*:}" -DISSUE_CODE="$RELEASE_ISSUE_CODE" \
         -DPUBLISHER="$RELEASE_PUBLISHER" -DSUPPORT_PHONE="$RELEASE_SUPPORT_PHONE" "${defines[@]}" installer/dovra.nsi
     rm -f "$files"

@@ -9,6 +9,10 @@ version_string() {
         awk -v key="$2" 'found { print; exit } substr($0, length($0) - length(key) + 1) == key { found = 1 }'
 }
 
+dll_imports() {
+    x86_64-w64-mingw32-objdump -p "$1" 2>/dev/null | sed -n 's/^\tDLL Name: //p'
+}
+
 # check_stage STAGE VERSION PRODUCT PUBLISHER: the staged program, cipher library and settings tool carry
 # the version resource the build meant, the program its manifest, and build-info.txt names the version.
 check_stage() {
@@ -52,8 +56,35 @@ check_stage() {
         echo "stage check: build-info.txt is missing or does not name version $version" >&2
         faults=$((faults + 1))
     }
+    local texts=0 text imports
+    while read -r text; do
+        texts=$((texts + 1))
+        [ -f "$stage/${text//\\//}" ] || {
+            echo "stage check: THIRD-PARTY.txt names $text, which is not in the program folder" >&2
+            faults=$((faults + 1))
+        }
+    done < <(sed -n 's/^  texts: //p' "$stage/THIRD-PARTY.txt" 2>/dev/null | tr -d '\r' | tr ' ' '\n' | sort -u)
+    [ "$texts" -gt 0 ] || {
+        echo "stage check: THIRD-PARTY.txt is missing or names no licence text" >&2
+        faults=$((faults + 1))
+    }
+    # The LGPL'd cipher libraries stay replaceable: each is a DLL of its own, loaded from beside TSeed.dll.
+    local user library
+    while read -r user library; do
+        [ -f "$stage/$library" ] && dll_imports "$stage/$user" | grep -qx "$library" || {
+            echo "stage check: $user does not load $library from the program folder" >&2
+            faults=$((faults + 1))
+        }
+    done <<<"TSeed.dll libgcrypt-20.dll
+libgcrypt-20.dll libgpg-error-0.dll"
+    # A folder of the machine that built a file makes two builds of one commit differ, and tells
+    # nobody anything: neither this build's folders nor any other's.
+    if grep -rlaE -e "$PWD" -e '/(tmp|root|home)/[^/ ]+/' --include='*.dll' --include='*.exe' "$stage" >&2; then
+        echo "stage check: the files above name a folder of the machine that built them" >&2
+        faults=$((faults + 1))
+    fi
     [ "$faults" = 0 ] || return 1
-    echo "stage check: dovra.exe, TSeed.dll and dovra-settings.exe are $version of '$product' by $publisher; manifest and build-info.txt in place"
+    echo "stage check: dovra.exe, TSeed.dll and dovra-settings.exe are $version of '$product' by $publisher; manifest, build-info.txt and the $texts licence texts THIRD-PARTY.txt names in place; libgcrypt and libgpg-error beside TSeed.dll"
 }
 
 # sign_file PKCS12 PASSWORD_FILE TIMESTAMP_URL|- FILE: signs FILE in place, SHA-256, timestamped when a
