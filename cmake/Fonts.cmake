@@ -1,6 +1,6 @@
-# The fonts the windows and the receipt are drawn in go beside the programs, which load them at start:
-# a Windows counter has neither, and tests on the offscreen platform see no other fonts there. Both
-# are under the SIL Open Font License, whose texts travel with them.
+# The fonts the windows and the receipt are drawn in go beside the programs, which load them where the
+# system lacks them: a Windows counter has neither, and tests on the offscreen platform see no other
+# fonts there. Both are under the SIL Open Font License, whose texts travel with them.
 set(DOVRA_FONTS_DIR ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/fonts)
 set(DOVRA_FONT_FILES)
 foreach(font IN ITEMS nanum/NanumBarunGothic.ttf nanum/NanumBarunGothicBold.ttf

@@ -1,15 +1,15 @@
 # Shared by scripts/test and scripts/demo: Debian packages and the build.
 
 # Debian 12 packages the build, the tests and the demo need: the tool chain, the libraries, the
-# fonts of the windows and the receipt, and a virtual display with a window manager for the
-# real-window runs.
+# fonts of the windows and the receipt, a virtual display with a window manager for the
+# real-window runs, and X's own libraries for the tool that times the start (scripts/bench-startup).
 DOVRA_PACKAGES=(
     cmake g++ make pkg-config
     libgcrypt20-dev zlib1g-dev libsqlite3-dev
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libgtest-dev libbenchmark-dev
     fonts-nanum fonts-naver-d2coding
-    xvfb xauth x11-utils xdotool icewm poppler-utils sqlite3
+    xvfb xauth x11-utils xdotool icewm poppler-utils sqlite3 libx11-dev libxdamage-dev
     g++-mingw-w64-x86-64-posix wine64
 )
 

@@ -1,6 +1,7 @@
 #include "foundations/InstanceLock.h"
 #include "foundations/PathText.h"
 #include "support/WindowFixture.h"
+#include "windows/common/Face.h"
 #include "windows/common/QtPath.h"
 
 #include <fstream>
@@ -155,4 +156,21 @@ TEST_F(LoginTest, AnUnwritableLogIsToldOnceEvenWhenTheWindowIsGone) {
     LogIn();
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 2; }, 5000));
     EXPECT_TRUE(form.isNull());
+}
+
+// The faces carry every label of the windows: each is drawn as its picture, pixel for pixel, or the
+// window shows blank.
+TEST(FaceTest, DrawsEachWindowsPicture) {
+    for (const char* name : {"Form1", "Form2", "Form3", "Form5", "Form6"}) {
+        const QString resource = QStringLiteral(":/faces/%1.png").arg(QLatin1String(name));
+        const QImage picture = QImage(resource).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(picture.isNull()) << name;
+        QWidget window;
+        window.resize(picture.size());
+        auto* face = new Face(resource, &window);
+        QImage drawn(picture.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        face->render(&drawn);
+        EXPECT_TRUE(drawn == picture) << name << " is not drawn as its picture";
+    }
 }

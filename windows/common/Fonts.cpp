@@ -8,17 +8,38 @@
 
 namespace dovra {
 
+namespace {
 // Qt on Windows finds no fonts of the system on the offscreen platform, and a Windows without Korean
 // fonts has neither the windows' face nor the receipt's: receipts came out as black bars. Where the
-// folder is missing the fonts are expected to be installed, as on Linux.
-void LoadShippedFonts() {
+// system has the face its own copy serves, as reading the shipped files (17 MB) at every start was a
+// good part of its wait. Where the folder is missing the fonts are expected to be installed, as on Linux.
+void LoadWhereMissing(const QStringList& names, const QStringList& files) {
+    for (const QString& name : names) {
+        if (QFontDatabase::hasFamily(name)) {
+            return;
+        }
+    }
     QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
-    const QStringList fonts = folder.entryList(
-        {QStringLiteral("*.ttf"), QStringLiteral("*.ttc"), QStringLiteral("*.otf")}, QDir::Files);
-    for (const QString& font : fonts) {
+    for (const QString& font : folder.entryList(files, QDir::Files)) {
         QFontDatabase::addApplicationFont(folder.filePath(font));
     }
+}
+} // namespace
+
+void LoadShippedFonts() {
+    // Its bold face too: the calendar's month and year are drawn in it.
+    LoadWhereMissing({QStringLiteral("NanumBarunGothic"), QStringLiteral("나눔바른고딕")},
+                     {QStringLiteral("NanumBarunGothic*.ttf")});
     QApplication::setFont(WindowFont());
+}
+
+void LoadReceiptFont() {
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        LoadWhereMissing({QStringLiteral("D2Coding")},
+                         {QStringLiteral("D2Coding*.ttc"), QStringLiteral("D2Coding*.ttf")});
+    }
 }
 
 } // namespace dovra

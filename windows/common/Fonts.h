@@ -2,9 +2,14 @@
 
 namespace dovra {
 
-// Loads the fonts that travel with the program, from the fonts folder beside it, and makes the windows'
-// font the application's, so message boxes and lists match the windows. Call once the QApplication is
-// made.
+// The fonts that travel with the program, in the fonts folder beside it, are read only where the system
+// lacks their face, and each only once something is drawn in it.
+
+// The windows' face, and makes it the application's font, so message boxes and lists match the windows.
+// Call once the QApplication is made.
 void LoadShippedFonts();
+
+// The receipt's face; the first receipt drawn asks for it.
+void LoadReceiptFont();
 
 } // namespace dovra

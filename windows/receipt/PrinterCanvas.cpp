@@ -1,5 +1,7 @@
 #include "windows/receipt/PrinterCanvas.h"
 
+#include "windows/common/Fonts.h"
+
 #include <QFontMetricsF>
 #include <QPrinterInfo>
 
@@ -41,6 +43,7 @@ double PrinterCanvas::DotsPerMm() const {
 }
 
 void PrinterCanvas::SetFont(const QString& family, int points, bool bold) {
+    LoadReceiptFont();
     QFont font(family, points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
     painter_.setFont(font);
