@@ -21,7 +21,7 @@ public:
     struct Entry {
         std::string id;
         Kind kind;
-        std::string telegram; // TelegramBuffer, CP949
+        std::string telegram; // as sent, CP949
     };
     // Removes one file; true when it is gone. A virus scanner or a permission can say no.
     using FileRemover = std::function<bool(const std::filesystem::path&)>;
@@ -38,7 +38,8 @@ public:
     bool ClearApproval(const std::string& id);
     // The approval's outcome is unknown: its cancellation replaces it, on disk before it is sent.
     bool RecordCancellation(const std::string& id, const std::string& telegram);
-    void ClearCancellation(const std::string& id);
+    // False when its file stayed.
+    bool ClearCancellation(const std::string& id);
 
     // Oldest first.
     std::vector<Entry> Entries() const;
