@@ -49,12 +49,17 @@ TEST_F(CancellationTest, ASentCancellationWhoseFileStaysIsSentOnceARun) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Journal().empty(); }, 2000));
 }
 
-// The server takes a cancellation only from its merchant's session: an earlier run's wait for their
-// merchant's login, and one the server answers with 77 waits for that merchant's next login.
+// The server takes a cancellation only from its merchant's session: an earlier run's approvals and
+// cancellations wait for their merchant's login, and one the server answers with 77 waits for that
+// merchant's next login.
 TEST_F(CancellationTest, ACancellationGoesUnderItsOwnMerchantAndA77WaitsForItsNextLogin) {
     Telegram other;
     std::tie(other.merchant, other.trace) = std::tuple("000099990001", "093015990001");
+    Telegram otherCancelled = other;
+    std::tie(otherCancelled.msgType, otherCancelled.cancelType) = std::tuple("0600", "2");
     ASSERT_TRUE(journal().RecordApproval(Telegram{}.Text()) && journal().RecordApproval(other.Text()));
+    auto timedOut = journal().RecordApproval(other.Text());
+    ASSERT_TRUE(timedOut && journal().RecordCancellation(*timedOut, otherCancelled.Text()));
     Timer("answerWait")->setInterval(5000); // the server's answer is read
     peer->Answer(Telegram{.msgType = "0600", .code = "77"}.Text());
     cancellations().LoggedIn();
@@ -63,20 +68,23 @@ TEST_F(CancellationTest, ACancellationGoesUnderItsOwnMerchantAndA77WaitsForItsNe
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancellations().Settled(); }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(peer->requests.size(), 1u);
-    EXPECT_EQ(Journal(), (std::vector<std::string>{"cancel:000071052301", "approval:000099990001"}));
+    const std::vector<std::string> others{"approval:000099990001", "cancel:000099990001"};
+    std::vector<std::string> left{"cancel:000071052301"};
+    left.insert(left.end(), others.begin(), others.end());
+    EXPECT_EQ(Journal(), left);
 
     peer->Answer(Telegram{.msgType = "0600"}.Text());
     cancellations().LoggedIn();
     ASSERT_TRUE(peer->WaitForRequests(2));
     EXPECT_EQ(peer->requests[1], peer->requests[0]);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Journal() == std::vector<std::string>{"approval:000099990001"}; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Journal() == others; }, 5000));
 
     Set("ComInfo", "Number", "000099990001");
     Timer("answerWait")->setInterval(20);
     cancellations().LoggedIn();
-    ASSERT_TRUE(peer->WaitForRequests(3));
-    EXPECT_EQ(MerchantOf(peer->requests[2].substr(4)), "000099990001");
+    ASSERT_TRUE(peer->WaitForRequests(4));
+    EXPECT_EQ(MerchantOf(peer->requests[2].substr(4)) + MerchantOf(peer->requests[3].substr(4)),
+              "000099990001000099990001");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Journal().empty(); }, 5000));
 }
 
