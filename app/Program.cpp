@@ -1,12 +1,13 @@
 #include "app/Program.h"
 
+#include "exchanges/AutomaticCancellation.h"
 #include "windows/common/Guard.h"
 #include "windows/common/QtPath.h"
 #include "windows/login/Form3.h"
 #include "windows/lookup/Form2.h"
 #include "windows/lookup/Form6.h"
-#include "windows/main/AutomaticCancellation.h"
 #include "windows/main/Form1.h"
+#include "windows/receipt/Form5.h"
 
 #include <QString>
 #include <QTimer>
@@ -27,7 +28,12 @@ void OpenLookup(Form1& main, CardLookupWindow* window) {
 }
 } // namespace
 
-void AttachLookupWindows(Form1& main, const Services& services) {
+void AttachChildWindows(Form1& main, const Services& services) {
+    QObject::connect(&main, &Form1::ReceiptRequested, &main, [&main, &services](const Receipt& receipt) {
+        auto* question = new Form5(services, receipt);
+        QObject::connect(question, &Form5::Closed, &main, &Form1::ReturnToIdle);
+        question->show();
+    });
     QObject::connect(&main, &Form1::CardReaderRequested, &main, [&main, &services](Entry::Kind kind) {
         OpenLookup(main, new Form6(services, kind, &main));
     });
@@ -36,11 +42,7 @@ void AttachLookupWindows(Form1& main, const Services& services) {
     });
 }
 
-// The automatic cancellations live as long as the program, so a logout does not stop them. An earlier
-// run's wait in the journal for the first login: the server hears a cancellation only from an address a
-// merchant has logged in from, and one refused for a counter whose address has changed would be lost.
-Program::Program(const Services& services, QObject* parent)
-    : QObject(parent), services_(services), cancellations_(new AutomaticCancellation(services, this)) {}
+Program::Program(const Services& services, QObject* parent) : QObject(parent), services_(services) {}
 
 Form3* Program::loginWindow() const {
     return login_;
@@ -61,14 +63,10 @@ void Program::ShowLogin() {
 }
 
 void Program::OpenMainWindow() {
-    if (!cancellationsStarted_) {
-        cancellationsStarted_ = true;
-        cancellations_->Start();
-    }
     // The main window reads the merchant's name only now, after the login has saved it.
-    main_ = new Form1(services_, cancellations_);
+    main_ = new Form1(services_);
     main_->AddResultLine(Started);
-    AttachLookupWindows(*main_, services_);
+    AttachChildWindows(*main_, services_);
     connect(main_, &Form1::LoggedOut, this, &Program::ShowLogin);
     connect(main_, &Form1::Closed, this, &Program::EndWhenSettled);
     main_->show();
@@ -90,11 +88,12 @@ void Program::EndWhenSettled() {
         }
     };
     // Nothing is on its way before the first login: an earlier run's cancellations wait for the next.
-    if (!cancellationsStarted_ || cancellations_->Settled()) {
+    AutomaticCancellation& cancellations = services_.exchanges.cancellations();
+    if (cancellations.Settled()) {
         end();
         return;
     }
-    connect(cancellations_, &AutomaticCancellation::AllSent, this, end);
+    connect(&cancellations, &AutomaticCancellation::AllSent, this, end);
     QTimer::singleShot(GraceMs, this, end);
 }
 

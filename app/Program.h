@@ -10,7 +10,6 @@
 
 namespace dovra {
 
-class AutomaticCancellation;
 class Form1;
 class Form3;
 
@@ -35,16 +34,15 @@ private:
     void RecoverFromFault();
 
     const Services& services_;
-    AutomaticCancellation* cancellations_;
-    bool cancellationsStarted_ = false;
     bool ended_ = false;
     QPointer<Form3> login_;
     QPointer<Form1> main_;
 };
 
-// Opens the card-reader and manual entry windows from the main window's lookup buttons, and hands
-// their outcome to it.
-void AttachLookupWindows(Form1& main, const Services& services);
+// Opens the main window's child windows as it asks for them: the card-reader and manual entry windows
+// from its lookup buttons, whose outcome goes back to it, and the receipt question after a payment,
+// whose closing returns it to idle.
+void AttachChildWindows(Form1& main, const Services& services);
 
 // Where the program looks for the cipher library: beside itself, then in the build's lib folder. The
 // program's folder as Qt tells it (QCoreApplication::applicationDirPath()).

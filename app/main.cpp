@@ -9,29 +9,18 @@
 #include "windows/common/QtPath.h"
 #include "windows/receipt/PrinterCanvas.h"
 
+#include "BuildSettings.h"
+
 #include <QApplication>
 
 #include <memory>
 #include <string>
 
-#ifndef DOVRA_LOOKUP_HOST
-#define DOVRA_LOOKUP_HOST "127.0.0.1"
-#endif
-#ifndef DOVRA_LOOKUP_PORT
-#define DOVRA_LOOKUP_PORT 15025
-#endif
-#ifndef DOVRA_VERSION
-#define DOVRA_VERSION "0.0.0"
-#endif
-#ifndef DOVRA_DEMO
-#define DOVRA_DEMO 1
-#endif
-
 using namespace dovra;
 
 int main(int argc, char* argv[]) {
     if (AsksForVersion(argc, argv)) {
-        return WriteToStartersOutput(VersionLine(DOVRA_VERSION, DOVRA_DEMO != 0)) ? 0 : 1;
+        return WriteToStartersOutput(VersionLine(BuildSettings::Version, BuildSettings::Demo)) ? 0 : 1;
     }
 
     SystemClock clock;
@@ -45,8 +34,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(CommonTexts::AppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
     auto library = FindCipherLibrary(QCoreApplication::applicationDirPath());
-    programLog->Write(ProgramEvent::Start,
-                      ProgramStartText(DOVRA_VERSION, DOVRA_DEMO != 0, paths.root, library, qVersion()));
+    programLog->Write(ProgramEvent::Start, ProgramStartText(BuildSettings::Version, BuildSettings::Demo,
+                                                            paths.root, library, qVersion()));
 
     QtMessageBoxes messages;
     auto lock = AcquireInstanceLock(paths.root);
@@ -79,17 +68,11 @@ int main(int argc, char* argv[]) {
 
     QtTrayBackend tray;
     DesktopPortalLauncher portal;
-    Counter counter(clock, paths);
-    Services services{messages,
-                      tray,
-                      portal,
-                      clock,
-                      cipher,
-                      paths,
-                      counter,
-                      ServerAddress{DOVRA_LOOKUP_HOST, DOVRA_LOOKUP_PORT},
-                      [] { return PrinterCanvas::OnDefaultPrinter(); }};
-    services.programLog = programLog;
+    Exchanges exchanges(cipher, clock, paths, {BuildSettings::LookupHost, BuildSettings::LookupPort},
+                        programLog);
+    TellRunWarnings(exchanges, messages);
+    Services services{messages, tray,      portal,
+                      clock,    exchanges, [] { return PrinterCanvas::OnDefaultPrinter(); }};
 
     Program program(services);
     QObject::connect(&program, &Program::Ended, &app, &QApplication::quit);

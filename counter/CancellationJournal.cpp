@@ -81,12 +81,14 @@ bool CancellationJournal::RecordCancellation(const std::string& id, const std::s
     return true;
 }
 
-void CancellationJournal::ClearCancellation(const std::string& id) {
+bool CancellationJournal::ClearCancellation(const std::string& id) {
     // An approval entry the disk would not let go of before must not outlive its cancellation, or the
     // next start would cancel that approval a second time.
-    if (remove_(File(id, Kind::PendingCancellation))) {
-        remove_(File(id, Kind::OpenApproval));
+    if (!remove_(File(id, Kind::PendingCancellation))) {
+        return false;
     }
+    remove_(File(id, Kind::OpenApproval));
+    return true;
 }
 
 std::vector<CancellationJournal::Entry> CancellationJournal::Entries() const {

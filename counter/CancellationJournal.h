@@ -38,7 +38,8 @@ public:
     bool ClearApproval(const std::string& id);
     // The approval's outcome is unknown: its cancellation replaces it, on disk before it is sent.
     bool RecordCancellation(const std::string& id, const std::string& telegram);
-    void ClearCancellation(const std::string& id);
+    // False when its file stayed.
+    bool ClearCancellation(const std::string& id);
 
     // Oldest first.
     std::vector<Entry> Entries() const;

@@ -115,19 +115,14 @@ std::string Counter::CardLookupRequest(LookupSource source, std::string_view car
     return AssembleStandardRequest(f);
 }
 
-const CareItem* Counter::ItemAt(int item) const {
-    if (item < 1 || item > static_cast<int>(careItems_.size())) {
-        return nullptr;
-    }
-    return &careItems_[static_cast<size_t>(item - 1)];
+CareShown ShowCare(const CareItem& item) {
+    return {item.ItemTeacherName, FormatThousands(item.ItemAmount)};
 }
 
-std::optional<CareShown> Counter::Choose(int item) const {
-    const CareItem* chosen = ItemAt(item);
-    if (chosen == nullptr) {
-        return std::nullopt;
-    }
-    return CareShown{chosen->ItemTeacherName, FormatThousands(chosen->ItemAmount)};
+std::string MerchantOf(std::string_view telegram) {
+    CommonHeader header;
+    CutFields<CommonHeader>(telegram, 1, header, CommonHeaderLayout);
+    return std::string(TrimSpaces(header.MerchantNo));
 }
 
 PayRefusal Counter::CheckPay(const Entry& entry) const {
@@ -159,10 +154,8 @@ std::string Counter::TransactionRequest(const Entry& entry) {
     f.OrgAuthDate = TrimSpaces(entry.orgAuthDate);
     f.OrgApprovalNo = TrimSpaces(entry.orgApprovalNo);
     f.CancelType = entry.kind == Entry::Kind::Cancellation ? CancelType::ByMerchant : CancelType::None;
-    if (const CareItem* item = ItemAt(entry.careItem)) {
-        f.CareCode = item->ItemCode;
-        f.TeacherCode = item->ItemTeacherCode;
-    }
+    f.CareCode = entry.careCode;
+    f.TeacherCode = entry.teacherCode;
     f.TeacherName = entry.teacherName;
     f.MessageText = MessageTextOf(entry);
     return AssembleStandardRequest(f);

@@ -30,10 +30,12 @@ struct LoginOutcome {
     MerchantDetails merchant;
 };
 
-// One care item the main window's list offers: its name as shown and its block, 1 to 9.
+// One care item the main window's list offers: its name as shown, its block (1 to 9) and the block
+// whole, so the codes that are sent travel with the name that was chosen.
 struct CareChoice {
     std::string name;
     int item = 0;
+    CareItem care;
 };
 
 // The teacher and amount the main window shows for a care item: the name as received, the amount with
@@ -68,18 +70,14 @@ public:
     Counter(const Clock& clock, SettingsPaths paths) : clock_(clock), settings_(std::move(paths)) {}
 
     const Settings& settings() const { return settings_; }
-    const Clock& clock() const { return clock_; }
 
     // The login, CP949 as typed.
     std::string LoginRequest(std::string_view businessNumber, std::string_view authNo);
     LoginOutcome ReadLoginAnswer(std::string_view decrypted) const;
 
     std::string CardLookupRequest(LookupSource source, std::string_view card);
-    // Reads the answer into the card, and what the main window shows for the given kind of entry.
-    CardOutcome ReadCardAnswer(LookupSource source, Entry::Kind kind, std::string_view decrypted);
-    // The teacher and amount shown for the chosen care item; nothing for an item not looked up.
-    std::optional<CareShown> Choose(int item) const;
-    void ForgetCard() { careItems_.clear(); }
+    // What the main window shows of the answer for the given kind of entry, the items offered whole.
+    CardOutcome ReadCardAnswer(LookupSource source, Entry::Kind kind, std::string_view decrypted) const;
 
     PayRefusal CheckPay(const Entry& entry) const;
     // The approval ("0500"), cancellation ("0600") or balance inquiry ("0700") of the entry.
@@ -96,14 +94,15 @@ private:
     void Stamp(CommonHeader& header, std::string_view msgType, std::string_view merchantNumber);
     RequestFields StandardRequest(std::string_view msgType, std::string issueCode,
                                   const std::string& merchantNumber);
-    // The care item of the last card lookup, counted from 1; none for an item it did not answer.
-    const CareItem* ItemAt(int item) const;
-
     const Clock& clock_;
     Settings settings_;
     std::string lastTraceNo_;
-    std::vector<CareItem> careItems_; // of the last card lookup, as received
 };
+
+// The teacher and amount the main window shows for a care item.
+CareShown ShowCare(const CareItem& item);
+// The merchant a request was sent for: its header's MerchantNo, blanks trimmed.
+std::string MerchantOf(std::string_view telegram);
 
 // The amount-change reasons in list order (UTF-8); the last one asks for the merchant's own words.
 std::span<const std::string_view> AmountChangeReasons();

@@ -59,6 +59,11 @@ std::vector<std::string> Refusal(AnswerKind kind, const ResponseFields& r) {
     return {lines.begin(), lines.end()};
 }
 
+// The k-th block (from 1) offered under the given name.
+CareChoice Offer(const ResponseFields& r, int k, std::string name) {
+    return {std::move(name), k, r.CareItems[static_cast<size_t>(k - 1)]};
+}
+
 // Only therapy ("S") and after-school ("A") items are offered by the card reader's lookup. Each
 // programme's remaining budget is shown once per run of its items, from the run's first item; block 1's
 // even when blank.
@@ -70,12 +75,12 @@ void ListReaderItems(const ResponseFields& r, CardOutcome& outcome) {
         bool runStarts = k == 1 || (kind != previous && !TrimSpaces(item.ItemRemain).empty());
         std::string name(TrimSpaces(item.ItemName));
         if (kind == "S") {
-            outcome.choices.push_back({name, k});
+            outcome.choices.push_back(Offer(r, k, name));
             if (runStarts) {
                 outcome.lines.push_back(AmountLine(Texts::SupportRemain, item.ItemRemain));
             }
         } else if (kind == "A") {
-            outcome.choices.push_back({name + Utf8ToCp949(Texts::AfterSchoolMark), k});
+            outcome.choices.push_back(Offer(r, k, name + Utf8ToCp949(Texts::AfterSchoolMark)));
             if (runStarts) {
                 outcome.lines.push_back(AmountLine(Texts::LookupAfterSchoolRemain, item.ItemRemain));
             }
@@ -99,13 +104,12 @@ LoginOutcome Counter::ReadLoginAnswer(std::string_view decrypted) const {
             {r.MerchantName, r.MerchantNumber, r.MerchantPhone, r.MerchantAddress}};
 }
 
-CardOutcome Counter::ReadCardAnswer(LookupSource source, Entry::Kind kind, std::string_view decrypted) {
+CardOutcome Counter::ReadCardAnswer(LookupSource source, Entry::Kind kind, std::string_view decrypted) const {
     ResponseFields r;
     CutCardAnswer(decrypted, r);
     CardOutcome outcome;
     bool reader = source == LookupSource::CardReader;
     if (IsSuccess(r.RespCode)) {
-        careItems_.assign(r.CareItems.begin(), r.CareItems.end());
         outcome.lines = {Utf8ToCp949(Texts::LookupDone), Line(Texts::StudentName, r.StudentName),
                          Line(Texts::SchoolName, r.SchoolName)};
         if (reader) {
@@ -115,14 +119,14 @@ CardOutcome Counter::ReadCardAnswer(LookupSource source, Entry::Kind kind, std::
             // one line for the whole month.
             outcome.lines.push_back(AmountLine(Texts::MonthRemain, r.MonthRemain));
             for (int k = 1; k <= CareItemCount; ++k) {
-                outcome.choices.push_back({r.CareItems[static_cast<size_t>(k - 1)].ItemName, k});
+                outcome.choices.push_back(Offer(r, k, r.CareItems[static_cast<size_t>(k - 1)].ItemName));
             }
         }
-        outcome.shown = *Choose(outcome.choices.empty() ? 1 : outcome.choices.front().item);
+        outcome.shown =
+            ShowCare(outcome.choices.empty() ? r.CareItems.front() : outcome.choices.front().care);
         outcome.careList = CardOutcome::CareList::Open;
         outcome.amountChange = true;
     } else {
-        careItems_.clear();
         outcome.lines = Refusal(AnswerKind::CardLookup, r);
     }
     // A balance inquiry is for the whole card, so no care item is offered. Unlike the manual entry, the

@@ -8,8 +8,9 @@ namespace dovra {
 struct Entry {
     enum class Kind { Approval, Cancellation, BalanceInquiry };
     Kind kind = Kind::Approval;
-    std::string card;     // the four groups joined, untrimmed
-    int careItem = 0;     // the chosen care item, 1 to 9; 0 for none
+    std::string card; // the four groups joined, untrimmed
+    // The chosen care item's codes as the lookup answered them; blank for none.
+    std::string careCode, teacherCode;
     std::string careName; // as the list shows it
     std::string teacherName;
     std::string amount; // thousands separators allowed

@@ -5,6 +5,7 @@
 #include "foundations/AnsiText.h"
 #include "foundations/Cp949.h"
 
+#include <span>
 #include <utility>
 
 namespace dovra {
@@ -65,18 +66,10 @@ void Header(Page& page, const Receipt& receipt, std::string_view copyLine) {
 void Body(Page& page, const Receipt& receipt) {
     page.Text("[" + receipt.kind + "]", Align::Left);
     page.NextLine();
-    const std::pair<std::string_view, std::string> rows[] = {
-        {"카드번호 :", MaskCardNumber(receipt.cardNumber)},
-        {"승인일시 :", receipt.dateTime},
-        {"승인번호 :", receipt.approvalNo},
-        {"승인금액 :", receipt.amount},
-        {"잔여금액 :", receipt.remain},
-        {"치료영역 :", receipt.careItem},
-        {"치료강사 :", receipt.teacher},
-    };
-    for (const auto& [label, value] : rows) {
-        page.TextUtf8(label, Align::Left);
-        page.Text(value, Align::Right);
+    for (const ReceiptField& field : std::span(ReceiptFields).subspan(1)) {
+        const std::string& value = receipt.*field.value;
+        page.TextUtf8(field.label, Align::Left);
+        page.Text(field.value == &Receipt::cardNumber ? MaskCardNumber(value) : value, Align::Right);
         page.NextLine();
     }
 }

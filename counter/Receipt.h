@@ -22,6 +22,19 @@ struct Receipt {
     MerchantDetails merchant;
 };
 
+// The receipt's values with their labels (UTF-8), in the order the receipt window and the printed page
+// list them. The page prints the first as its heading, without its label.
+struct ReceiptField {
+    std::string_view label;
+    std::string Receipt::*value;
+};
+inline constexpr ReceiptField ReceiptFields[] = {
+    {"승인상태 :", &Receipt::kind},     {"카드번호 :", &Receipt::cardNumber},
+    {"승인일시 :", &Receipt::dateTime}, {"승인번호 :", &Receipt::approvalNo},
+    {"승인금액 :", &Receipt::amount},   {"잔여금액 :", &Receipt::remain},
+    {"치료영역 :", &Receipt::careItem}, {"치료강사 :", &Receipt::teacher},
+};
+
 enum class Align { Left, Right, Centred };
 
 // One thing on the printed page, in millimetres from its top left: a frame, or a line of text whose y

@@ -67,8 +67,10 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceAndRefusedOrBalanceOnesNoth
                                      "음악줄넘기(방과후)@6"}));
     EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
     EXPECT_TRUE(outcome.careList == CareList::Open && outcome.amountChange);
-    EXPECT_EQ(Shown(*counter.Choose(6)), "최선생    |20,000");
-    EXPECT_FALSE(counter.Choose(0) || counter.Choose(10));
+    // Each item offered carries its own block whole.
+    const CareItem& sixth = outcome.choices.at(4).care;
+    EXPECT_EQ(Shown(ShowCare(sixth)), "최선생    |20,000");
+    EXPECT_EQ(sixth.ItemCode + sixth.ItemTeacherCode, "03AT000000003");
 
     // A blank or unknown block ahead shifts nothing.
     const CareBlock unknown{"04X", "000010000", "010000", "기타", "T9", "정선생"};
@@ -88,8 +90,9 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceAndRefusedOrBalanceOnesNoth
     EXPECT_EQ(names[2] + names[7], "음악줄넘기" + std::string(10, ' ') + "@3" + std::string(20, ' ') + "@8");
     EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
     // The last block, at byte 921 of the answer, is read at its own place.
-    EXPECT_EQ(Shown(*counter.Choose(9)), "TEACHER9  |12,345");
-    EXPECT_EQ(counter.TransactionRequest(Paying(Entry::Kind::Approval, 9)).substr(200, 13), "09ST000000009");
+    const CareItem& last = outcome.choices.at(8).care;
+    EXPECT_EQ(Shown(ShowCare(last)), "TEACHER9  |12,345");
+    EXPECT_EQ(last.ItemCode + last.ItemTeacherCode, "09ST000000009");
 
     // A refused lookup, or one for the balance, offers nothing.
     CardOutcome refused = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,

@@ -89,10 +89,11 @@ protected:
     void Set(const char* section, const char* key, const std::string& value) {
         dovra::WriteIni(section, key, value, paths.DovraSetting());
     }
-    // The card number typed in full and the kind chosen, nothing else entered yet.
-    static dovra::Entry Paying(dovra::Entry::Kind kind, int careItem = 0) {
+    // The card number typed in full, the kind and the care item chosen, nothing else entered yet.
+    static dovra::Entry Paying(dovra::Entry::Kind kind, const CareBlock& care = {}) {
         dovra::Entry entry;
-        std::tie(entry.kind, entry.card, entry.careItem) = std::tuple(kind, "9410000012345678", careItem);
+        std::tie(entry.kind, entry.card, entry.careCode, entry.teacherCode) =
+            std::tuple(kind, "9410000012345678", care.code, care.teacherCode);
         return entry;
     }
 

@@ -51,7 +51,7 @@ TEST_F(JournalTest, TimedOutApprovalIsReplacedByItsCancellationWhichWaitsUntilSe
     // Not sent: it waits for the next try, and is the only one on its way.
     ASSERT_TRUE(queue.Next());
     EXPECT_FALSE(queue.Next());
-    queue.Finish(false);
+    queue.Finish(CancellationQueue::Ending::NotSent);
     EXPECT_TRUE(!queue.Settled() && queue.NeedsRetry());
     EXPECT_EQ(OnDisk(queue), pending);
 }
@@ -61,11 +61,12 @@ TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApp
     auto cancelled = queue.journal().RecordApproval(Approval());
     auto answered = queue.journal().RecordApproval(Approval());
     ASSERT_TRUE(queue.journal().RecordApproval(Approval())); // left open
-    ASSERT_TRUE(queue.journal().RecordCancellation(*cancelled, "cancel"));
+    const std::string earlier = Cancellation("093016", "093015");
+    ASSERT_TRUE(queue.journal().RecordCancellation(*cancelled, earlier));
     ASSERT_TRUE(queue.journal().ClearApproval(*answered)); // the removal was refused: a mark instead
     ASSERT_TRUE(std::filesystem::exists(File(*cancelled, ".approval")) &&
                 std::filesystem::exists(File(*answered, ".approval")));
-    EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::PendingCancellation, "cancel"},
+    EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::PendingCancellation, earlier},
                                          {Kind::AnsweredApproval, ""},
                                          {Kind::OpenApproval, Approval()}}));
 
@@ -76,11 +77,11 @@ TEST_F(JournalTest, TheFurthestStateOnDiskStandsAndALaterStartCancelsOnlyOpenApp
     CancellationQueue next(counter, remover);
     next.Start();
     EXPECT_FALSE(next.Settled());
-    EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, "cancel"},
+    EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, earlier},
                                         {Kind::PendingCancellation, Cancellation("140000", "093015")}}));
     // Once sent, the cancellation takes the approval entry the disk kept back with it.
     ASSERT_EQ(next.Next()->id, *cancelled);
-    next.Finish(true);
+    next.Finish(CancellationQueue::Ending::Sent);
     EXPECT_EQ(OnDisk(next), (Journalled{{Kind::PendingCancellation, Cancellation("140000", "093015")}}));
 }
 
@@ -89,7 +90,7 @@ TEST_F(JournalTest, AnsweredApprovalTheDiskCannotRecordIsKeptInMemory) {
     auto id = queue.journal().RecordApproval(Approval());
     std::filesystem::create_directories(File(*id, ".answered.new")); // the mark cannot be written either
     EXPECT_FALSE(queue.journal().ClearApproval(*id));
-    EXPECT_TRUE(queue.SettleApproval(*id));
+    EXPECT_TRUE(queue.SettleApproval(*id, true));
     queue.Start();
     EXPECT_FALSE(queue.Next());
     EXPECT_EQ(OnDisk(queue), (Journalled{{Kind::OpenApproval, Approval()}}));

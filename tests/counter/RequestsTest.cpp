@@ -6,11 +6,9 @@ namespace {
 
 class RequestsTest : public CounterTest {
 protected:
-    // The card as the reader's lookup leaves it, with the second of two items chosen.
+    // The entry with the second of two items chosen.
     Entry LookedUp() {
-        counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
-                               CardAnswer("00", {Speech, Art}));
-        Entry entry = Paying(Entry::Kind::Approval, 2);
+        Entry entry = Paying(Entry::Kind::Approval, Art);
         std::tie(entry.careName, entry.teacherName, entry.amount, entry.reason) =
             std::tuple(Cp949("미술치료"), Cp949("이선생"), "45,000", 0);
         return entry;
@@ -45,7 +43,8 @@ TEST_F(RequestsTest, TransactionsCarryTheChosenItemAndTheEntryAsTyped) {
     std::tie(cancellation.kind, cancellation.reason, cancellation.orgApprovalNo, cancellation.orgAuthDate) =
         std::tuple(Entry::Kind::Cancellation, -1, " 12345678\t ", "20240105 ");
     Entry balance = approval;
-    std::tie(balance.kind, balance.careItem, balance.reason) = std::tuple(Entry::Kind::BalanceInquiry, 1, -1);
+    std::tie(balance.kind, balance.careCode, balance.teacherCode, balance.reason) =
+        std::tuple(Entry::Kind::BalanceInquiry, Speech.code, Speech.teacherCode, -1);
     const std::pair<Entry, Telegram> cases[] = {
         // The listed reason is longer than its field: cut at 32 bytes, the split syllable a blank.
         {approval, {.message = "1 : 월 잔액사용 후, 나머지 본인 "}},

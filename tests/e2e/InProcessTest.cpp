@@ -33,9 +33,9 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return Find<QPushButton>(main, "Command4")->isEnabled() || Shown<Form5>(); }, 5000));
         if (Form5* receipt = Shown<Form5>()) {
-            approvalNo = receipt->Text4->text().toStdString();
-            approvedOn = receipt->Text3->text().left(8).toStdString();
-            QTest::mouseClick(receipt->Command2, Qt::LeftButton);
+            approvalNo = Find<QLineEdit>(receipt, "Text4")->text().toStdString();
+            approvedOn = Find<QLineEdit>(receipt, "Text3")->text().left(8).toStdString();
+            Click(receipt, "Command2");
         }
         QStringList lines;
         for (int i = 0; i < Find<QListWidget>(main, "lstResult")->count(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "counter/CounterFixture.h"
+#include "exchanges/AutomaticCancellation.h"
 #include "support/Recorders.h"
 #include "support/ScriptedPeer.h"
 #include "support/TempFolder.h"
@@ -38,9 +39,9 @@ template <class Window> Window* Shown() {
 }
 // Logs in as business number 1208147521 through the program's login window; the main window it opens.
 inline dovra::Form1* LogInThrough(dovra::Program& program) {
-    program.loginWindow()->Text1->setText("1208147521");
-    program.loginWindow()->Text4->setText("2580");
-    QTest::mouseClick(program.loginWindow()->btnLogin, Qt::LeftButton);
+    Find<QLineEdit>(program.loginWindow(), "Text1")->setText("1208147521");
+    Find<QLineEdit>(program.loginWindow(), "Text4")->setText("2580");
+    Click(program.loginWindow(), "btnLogin");
     EXPECT_TRUE(QTest::qWaitFor([&] { return program.mainWindow() != nullptr; }, 5000));
     return program.mainWindow();
 }
@@ -51,20 +52,28 @@ class WindowFixture : public testing::Test {
 protected:
     // The settings root is a folder of that name in a temporary folder.
     explicit WindowFixture(const std::filesystem::path& rootName = "Tarnwick")
-        : counter{clock, dovra::SettingsPaths{temp.path() / rootName}} {
+        : counter{clock, dovra::SettingsPaths{temp.path() / rootName}},
+          exchanges{cipher,
+                    clock,
+                    counter.settings().paths(),
+                    {"127.0.0.1", peer->port()},
+                    std::make_shared<const dovra::ProgramLog>(counter.settings().paths().ProgramLogFolder(),
+                                                              logClock),
+                    [this](const std::filesystem::path& file) { return remover(file); }} {
         std::string error;
         if (!cipher.Load(TSEED_LIBRARY, error)) {
             throw std::runtime_error(error);
         }
-        peer = std::make_unique<ScriptedPeer>(cipher);
         dovra::WriteIni("PellumInfo", "dovra_Ip", "127.0.0.1", paths().DovraSetting());
         dovra::WriteIni("PellumInfo", "dovra_Port", std::to_string(peer->port()), paths().DovraSetting());
         dovra::WriteIni("PellumInfo", "dovra_Issue_code", "0301", paths().DovraSetting());
-        services.lookupServer = {"127.0.0.1", peer->port()};
-        services.programLog = std::make_shared<const dovra::ProgramLog>(paths().ProgramLogFolder(), logClock);
+        dovra::TellRunWarnings(exchanges, messages);
+        // The automatic cancellation's wait for an answer the peer does not give, driven.
+        exchanges.findChild<QTimer*>("answerWait")->setInterval(20);
     }
 
-    const dovra::SettingsPaths& paths() const { return services.paths; }
+    const dovra::SettingsPaths& paths() const { return exchanges.settings().paths(); }
+    dovra::CancellationJournal& journal() { return exchanges.cancellations().queue().journal(); }
 
     std::string DayLog() const { return ReadWholeFile(paths().LogFolder() / "20261207.log"); }
     std::string ProgramLogText() const { return ReadWholeFile(paths().ProgramLogFolder() / "20261207.log"); }
@@ -85,8 +94,10 @@ protected:
     RecordingMessageBoxes messages;
     RecordingTray tray;
     RecordingPortal portal;
-    dovra::Counter counter;
-    dovra::Services services{messages, tray, portal, clock, cipher, counter.settings().paths(),
-                             counter,  {},   {}};
-    std::unique_ptr<ScriptedPeer> peer;
+    std::unique_ptr<ScriptedPeer> peer = std::make_unique<ScriptedPeer>(cipher);
+    // The journal's file removal: the disk's own, unless a test stands in for a virus scanner.
+    dovra::CancellationJournal::FileRemover remover = dovra::CancellationJournal::RemoveFile;
+    dovra::Counter counter; // to read answers as the lookup windows hand them on
+    dovra::Exchanges exchanges;
+    dovra::Services services{messages, tray, portal, clock, exchanges, {}};
 };

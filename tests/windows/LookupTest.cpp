@@ -14,7 +14,7 @@ protected:
         WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
         WriteIni("ComInfo", "Number", "000099887766", paths().Pellum7());
         main = new Form1(services);
-        AttachLookupWindows(*main, services);
+        AttachChildWindows(*main, services);
         main->show();
     }
     void TearDown() override { delete main.data(); }

@@ -1,6 +1,5 @@
 #include "support/WindowFixture.h"
 #include "windows/common/Looks.h"
-#include "windows/main/AutomaticCancellation.h"
 
 #include <cmath>
 
@@ -72,7 +71,7 @@ TEST_F(MainWindowTest, LoginOpensTheMainWindowWithItsTrayIconAndLogoutComesBackW
 // An earlier run's cancellation waits for the login: before it, it could meet a server that no longer
 // knows this counter's address. One open at the end is sent before the program ends.
 TEST_F(MainWindowTest, CancellationsGoAfterTheLoginAndBeforeTheEnd) {
-    ASSERT_TRUE(AutomaticCancellation(services).queue().journal().RecordApproval(Telegram{}.Text()));
+    ASSERT_TRUE(journal().RecordApproval(Telegram{}.Text()));
     program->ShowLogin();
     QTest::qWait(100);
     EXPECT_TRUE(peer->requests.empty());
@@ -89,33 +88,6 @@ TEST_F(MainWindowTest, CancellationsGoAfterTheLoginAndBeforeTheEnd) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 6000));
     ASSERT_TRUE(peer->WaitForRequests(4));
     EXPECT_EQ(peer->KindOf(0) + peer->KindOf(1) + peer->KindOf(2) + peer->KindOf(3), "0100 060020500006002");
-}
-
-TEST_F(MainWindowTest, AnAnsweredApprovalTheDiskCannotRecordIsToldOnceAndWrittenAtARetry) {
-    WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
-    // A virus scanner holds every entry open.
-    auto remover = [](const std::filesystem::path&) { return false; };
-    AutomaticCancellation run(services, nullptr, remover);
-    run.retryTimer->setInterval(20);
-    Form1 main(services, &run);
-    auto id = run.queue().journal().RecordApproval(Telegram{}.Text());
-    auto blocker = paths().root / "Journal" / (*id + ".answered.new");
-    std::filesystem::create_directories(blocker);
-    run.SettleApproval(*id);
-    run.SettleApproval(*id);
-    run.Start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 2000));
-    std::filesystem::remove(blocker);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            auto entries = run.queue().journal().Entries();
-            return entries.size() == 1 && entries[0].kind == CancellationJournal::Kind::AnsweredApproval;
-        },
-        2000));
-    EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-              "거래 기록을 갱신할 수 없습니다. 승인은 정상 처리되었으며 취소되지 않습니다. "
-              "저장 공간과 폴더 권한을 확인해주세요");
 }
 
 TEST_F(MainWindowTest, OpensLockedAndLockedBoxesStayReadableOnAnySystemColour) {
@@ -136,22 +108,4 @@ TEST_F(MainWindowTest, OpensLockedAndLockedBoxesStayReadableOnAnySystemColour) {
             }
         }
     }
-}
-
-TEST_F(MainWindowTest, AFailedCancellationIsRetriedWithTheSameTelegram) {
-    quint16 live = peer->port();
-    WriteIni("PellumInfo", "dovra_Port", "1", paths().DovraSetting()); // nothing listens there
-    AutomaticCancellation cancellation(services);
-    cancellation.retryTimer->setInterval(50);
-    auto id = cancellation.queue().journal().RecordApproval(Telegram{}.Text());
-    ASSERT_TRUE(cancellation.CancelApproval(*id, Telegram{}.Text()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.retryTimer->isActive(); }, 2000));
-    std::string journalled = cancellation.queue().journal().Entries().at(0).telegram;
-    clock.Set({2026, 12, 7, 9, 31, 0}); // later tries keep the moment of the time-out
-    WriteIni("PellumInfo", "dovra_Port", std::to_string(live), paths().DovraSetting());
-    ASSERT_TRUE(peer->WaitForRequests(1));
-    EXPECT_EQ(peer->requests[0].substr(4), journalled);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cancellation.queue().journal().Entries().empty(); }, 2000));
-    QTest::qWait(120);
-    EXPECT_EQ(peer->requests.size(), 1u);
 }

@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         WriteIni("ComInfo", "Number", "000071052301", paths().DovraSetting());
         main = new Form1(services);
+        AttachChildWindows(*main, services);
         main->show();
         LookedUp();
     }
@@ -45,7 +46,7 @@ protected:
     bool Told(size_t n) {
         return QTest::qWaitFor([&] { return messages.shown.size() == n; }, 5000);
     }
-    bool JournalEmpty() const { return AutomaticCancellation(services).queue().journal().Entries().empty(); }
+    bool JournalEmpty() { return journal().Entries().empty(); }
     static Form5* Receipt() { return Shown<Form5>(); }
 
     QPointer<Form1> main;
@@ -69,9 +70,10 @@ TEST_F(TransactionTest, TheEntryIsSentAsTypedAndTheApprovalEndsInTheReceipt) {
         std::tuple("T000000001", "이수진", "\u3000");
     EXPECT_EQ(peer->requests.at(0).substr(4), expected.Text());
     EXPECT_NE(DayLog().find("[ Send 09:30:15 ] " + peer->requests[0]), std::string::npos);
-    EXPECT_EQ(Receipt()->Text2->text() + " " + Receipt()->Text5->text(), "9410000012345678 40,000");
+    EXPECT_EQ(Find<QLineEdit>(Receipt(), "Text2")->text() + " " + Find<QLineEdit>(Receipt(), "Text5")->text(),
+              "9410000012345678 40,000");
     EXPECT_EQ(Find<QLineEdit>(main, "Card1")->text(), "9410");
-    QTest::mouseClick(Receipt()->Command2, Qt::LeftButton);
+    Click(Receipt(), "Command2");
     EXPECT_TRUE(Find<QLineEdit>(main, "Card1")->text().isEmpty() &&
                 Find<QComboBox>(main, "cmbCare1")->count() == 0 && !Find(main, "Command3")->isEnabled() &&
                 Ready());
@@ -162,9 +164,9 @@ TEST_F(TransactionTest, ARefusalOrAFaultIsToldAndLeavesNothingStuck) {
     Pay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Receipt() != nullptr; }, 5000));
     EXPECT_EQ(peer->requests.size(), 1u);
-    // Both faults reach the support desk; the refusal was no fault.
+    // Both faults reach the support desk, each named where it happened; the refusal was no fault.
     EXPECT_EQ(ProgramLogText(), "2026-12-07 09:30:15 FAULT   Form1: clock unavailable\r\n"
-                                "2026-12-07 09:30:15 FAULT   Form1: clock unavailable\r\n");
+                                "2026-12-07 09:30:15 FAULT   sckMain: clock unavailable\r\n");
 }
 
 TEST_F(TransactionTest, AmountChangeOpensTheAmountAndTheReasonsOnceAndTakesDigitsOnly) {
@@ -232,4 +234,13 @@ TEST_F(TransactionTest, TheAnswerIsReadAsSentWhateverTheModeShowsByThen) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Ready(); }, 5000));
     EXPECT_EQ(Find<QListWidget>(main, "lstResult")->item(0)->text(), "잔액조회가 정상처리 되었습니다");
     EXPECT_EQ(Receipt(), nullptr);
+}
+
+// The entry is taken once, at the click: a box changed before the connection is made changes nothing.
+TEST_F(TransactionTest, WhatWasCheckedAtTheClickIsWhatIsSent) {
+    peer->Answer(Answered());
+    Pay();
+    Find<QLineEdit>(main, "txtCare_Amount1")->setText("999,999");
+    ASSERT_TRUE(peer->WaitForRequests(1));
+    EXPECT_EQ(peer->requests[0].substr(4 + 121, 10), "0000040000");
 }

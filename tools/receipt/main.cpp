@@ -57,11 +57,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     CipherLibrary cipher;
     QString out = parser.value("out");
-    Counter counter(clock, SettingsPaths{PathFromQt(parser.value("root"))});
-    ServerAddress noLookupServer;
-    Services services{messages, tray,           portal,
-                      clock,    cipher,         counter.settings().paths(),
-                      counter,  noLookupServer, [out] { return PrinterCanvas::IntoPdf(out); }};
+    Exchanges exchanges(cipher, clock, SettingsPaths{PathFromQt(parser.value("root"))}, {});
+    Services services{messages, tray,      portal,
+                      clock,    exchanges, [out] { return PrinterCanvas::IntoPdf(out); }};
     auto value = [&](const char* name) { return ToCp949(parser.value(name)); };
     Receipt receipt{value("kind"),
                     value("card"),
@@ -71,7 +69,7 @@ int main(int argc, char* argv[]) {
                     FormatThousands(value("remain")),
                     value("item"),
                     value("teacher"),
-                    counter.settings().ReadMerchant()};
+                    exchanges.settings().ReadMerchant()};
     Form5 question(services, receipt);
     question.PrintReceipt();
     return messages.failed ? 1 : 0;

@@ -1,6 +1,9 @@
 #include "windows/common/Guard.h"
 
+#include "exchanges/Guard.h"
 #include "windows/common/CommonTexts.h"
+
+#include <QTimer>
 
 namespace dovra {
 
@@ -12,19 +15,39 @@ void TellUnexpected(const Services& services, QWidget* window, const std::string
     services.messages.Show(window, text, CommonTexts::Title, MessageIcon::Warning);
 }
 
-void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept {
-    try {
-        // Shown to the merchant the same way, in the system's code page where a library wrote it so.
-        QString text = detail.empty()
-                           ? QStringLiteral("an exception without text")
-                           : QString::fromLocal8Bit(detail.data(), static_cast<qsizetype>(detail.size()));
-        if (where != nullptr && !where->objectName().isEmpty()) {
-            text = where->objectName() + QStringLiteral(": ") + text;
-        }
-        services.programLog->Write(ProgramEvent::Fault, text.toStdString());
-    } catch (...) {
-        // the fault is handled all the same
+void TellOutcome(const Services& services, QWidget* window, const ExchangeOutcome& outcome,
+                 const QString& title) {
+    if (outcome.fault) {
+        services.messages.Show(window, outcome.message, CommonTexts::Title, MessageIcon::Warning);
+    } else if (!outcome.message.isEmpty()) {
+        services.messages.Show(window, outcome.message, title, MessageIcon::None);
     }
+}
+
+void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept {
+    LogFault(services.programLog(), where, detail);
+}
+
+// Later in the event loop, so the exchange in hand is not held up by a message box. The call waits on
+// the exchanges, which outlive every window: a login that succeeds closes its window, socket and all,
+// and under Windows' event order that can come before the warning's turn.
+void TellRunWarnings(Exchanges& exchanges, MessageBoxes& messages) {
+    QObject::connect(
+        &exchanges, &Exchanges::LogNotWritten, &exchanges,
+        [&messages] {
+            messages.Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        &exchanges, &Exchanges::FaultInCancellations, &exchanges,
+        [&messages](const QString& detail) {
+            QString text = CommonTexts::Unexpected;
+            if (!detail.isEmpty()) {
+                text += QLatin1Char('\n') + detail;
+            }
+            messages.Show(nullptr, text, CommonTexts::Title, MessageIcon::Warning);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace dovra

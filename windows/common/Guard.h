@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchanges/ExchangeOutcome.h"
 #include "windows/common/Services.h"
 
 #include <QWidget>
@@ -14,6 +15,11 @@ namespace dovra {
 // The merchant hears that something went wrong inside the program, with the technical detail below for
 // the support staff.
 void TellUnexpected(const Services& services, QWidget* window, const std::string& detail);
+// An exchange's message, if it has one: a fault inside the program as a warning under the program's
+// title, anything else plainly under the given title.
+void TellOutcome(const Services& services, QWidget* window, const ExchangeOutcome& outcome,
+                 const QString& title);
+
 // Every caught fault reaches the support desk, told to the merchant or not; an empty detail stands for
 // an exception that carried no text.
 void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept;

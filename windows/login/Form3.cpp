@@ -13,14 +13,11 @@ namespace {
 namespace Texts {
 const QString Login = QStringLiteral("로그인");
 const QString Version = QStringLiteral("Version: 44");
-const QString EnterAuthNo = QStringLiteral("인증번호를 입력해주세요");
-const QString Refused = QStringLiteral("사업자번호 또는 인증번호를 다시 확인해주시기 바랍니다.");
-const QString NotSaved =
-    QStringLiteral("가맹점 정보를 설정 파일에 저장할 수 없습니다. 저장 공간과 폴더 권한을 확인해주세요");
 } // namespace Texts
 } // namespace
 
-Form3::Form3(const Services& services, QWidget* parent) : QWidget(parent), services_(services) {
+Form3::Form3(const Services& services, QWidget* parent)
+    : QWidget(parent), login_(new Login(services.exchanges, this)), services_(services) {
     setObjectName("Form3");
     setWindowTitle(CommonTexts::Title);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -57,14 +54,11 @@ Form3::Form3(const Services& services, QWidget* parent) : QWidget(parent), servi
     setTabOrder(Text4, btnLogin);
     setTabOrder(btnLogin, Text2);
 
-    Winsock1 = new TelegramSocket("Winsock1", LoginExchange, services_, this);
-    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form3::Winsock1_Connect));
-    connect(Winsock1, &TelegramSocket::Answered, this, Guarded(&Form3::Winsock1_DataArrival));
-    connect(Winsock1, &TelegramSocket::Failed, this, Guarded(&Form3::Winsock1_Failed));
+    connect(login_, &Login::Finished, this, Guarded(&Form3::Login_Finished));
 }
 
 void Form3::RecoverFromFault() {
-    Winsock1->Close();
+    login_->Stop();
     btnLogin->setEnabled(true);
 }
 
@@ -73,7 +67,7 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text4 && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            Guarded (&Form3::StartConnection)();
+            Guarded (&Form3::StartLogin)(false);
             return true;
         }
     }
@@ -81,7 +75,7 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form3::closeEvent(QCloseEvent* event) {
-    Winsock1->Close();
+    login_->Stop();
     event->accept();
     if (!accepted_) {
         emit Closed();
@@ -90,67 +84,22 @@ void Form3::closeEvent(QCloseEvent* event) {
 
 void Form3::btnLogin_Click() {
     btnLogin->setEnabled(false);
-    if (Text4->text().isEmpty()) {
-        Tell(Texts::EnterAuthNo);
-        btnLogin->setEnabled(true);
-        return;
-    }
-    StartConnection();
+    StartLogin(true);
 }
 
-void Form3::StartConnection() {
-    auto server = services_.counter.settings().ApprovalServer();
-    if (!server) {
-        Winsock1->Close();
-        Tell(CommonTexts::CheckServerSettings);
-        btnLogin->setEnabled(true);
-        return;
-    }
-    Winsock1->Open(*server);
+void Form3::StartLogin(bool askForAuthNo) {
+    login_->Start({ToCp949(Text1->text()), ToCp949(Text4->text())}, askForAuthNo);
 }
 
-void Form3::Winsock1_Connect() {
-    std::string telegram = services_.counter.LoginRequest(ToCp949(Text1->text()), ToCp949(Text4->text()));
-    if (Winsock1->Send(telegram) != EnvelopeError::None) {
-        Winsock1->Close();
-        Tell(CommonTexts::CannotEncrypt);
-        btnLogin->setEnabled(true);
-    }
-}
-
-void Form3::Winsock1_DataArrival(const std::string& decrypted) {
-    LoginOutcome outcome = services_.counter.ReadLoginAnswer(decrypted);
-    if (outcome.result != LoginOutcome::Result::Accepted) {
-        Tell(outcome.result == LoginOutcome::Result::Refused ? Texts::Refused
-                                                             : CommonTexts::UnreadableAnswer);
+void Form3::Login_Finished(const LoginResult& result) {
+    TellOutcome(services_, this, result.outcome, CommonTexts::Title);
+    if (!result.accepted) {
         btnLogin->setEnabled(true);
         return;
-    }
-    // Every later request reads the merchant number from the settings: without it saved, the main window
-    // would send for nobody, or for the merchant who logged in before.
-    const Settings& settings = services_.counter.settings();
-    if (!settings.SaveMerchant(outcome.merchant)) {
-        Tell(Texts::NotSaved);
-        btnLogin->setEnabled(true);
-        return;
-    }
-    // Only the update service reads this one: the merchant hears of it, but the counter can work.
-    if (!settings.SaveBusinessNumber(ToCp949(Text1->text()))) {
-        Tell(Texts::NotSaved);
     }
     accepted_ = true;
     close();
     emit LoginAccepted();
-}
-
-void Form3::Winsock1_Failed(TelegramSocket::Failure failure) {
-    Winsock1->Close();
-    Tell(FailureText(failure));
-    btnLogin->setEnabled(true);
-}
-
-void Form3::Tell(const QString& text) {
-    services_.messages.Show(this, text, CommonTexts::Title, MessageIcon::None);
 }
 
 } // namespace dovra

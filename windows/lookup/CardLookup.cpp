@@ -9,42 +9,39 @@ namespace dovra {
 
 CardLookupWindow::CardLookupWindow(const Services& services, LookupSource source, Entry::Kind kind,
                                    QWidget* main)
-    : QWidget(main, Qt::Dialog), services_(services), source_(source), kind_(kind) {
+    : QWidget(main, Qt::Dialog), services_(services),
+      lookup_(new CardLookup(services.exchanges, source, kind, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(340, 140);
-    Winsock1 = new TelegramSocket(
-        "Winsock1", source == LookupSource::CardReader ? CardReaderLookupExchange : ManualLookupExchange,
-        services_, this);
-    auto guarded = [this](auto handler) {
-        return GuardedSlot(services_, this, handler, &CardLookupWindow::Abandon);
-    };
-    connect(Winsock1, &TelegramSocket::Answered, this, guarded(&CardLookupWindow::Winsock1_DataArrival));
-    connect(Winsock1, &TelegramSocket::Failed, this, guarded(&CardLookupWindow::Winsock1_Failed));
+    connect(lookup_, &CardLookup::CardSent, this, [this] {
+        emit Stepped({LookupStep::Kind::CardSent, groups_, {}});
+    });
+    connect(lookup_, &CardLookup::Finished, this,
+            GuardedSlot(services_, this, &CardLookupWindow::Lookup_Finished, &CardLookupWindow::Abandon));
 }
 
 void CardLookupWindow::closeEvent(QCloseEvent* event) {
-    Winsock1->Close();
+    lookup_->Stop();
     event->accept();
 }
 
-void CardLookupWindow::SendLookup(const std::string& card, const std::array<QString, 4>& groups) {
-    if (Winsock1->Send(services_.counter.CardLookupRequest(source_, card)) != EnvelopeError::None) {
-        Winsock1->Close();
-        Tell(CommonTexts::CannotEncrypt);
+void CardLookupWindow::Look(const std::string& typed, const std::array<QString, 4>& groups) {
+    groups_ = groups;
+    lookup_->Start(typed);
+}
+
+void CardLookupWindow::Lookup_Finished(const LookupResult& result) {
+    if (result.outcome.kind == ExchangeOutcome::Kind::Answered) {
+        emit Stepped({LookupStep::Kind::Answered, {}, result.card});
+        close();
         return;
     }
-    emit Stepped({LookupStep::Kind::CardSent, groups, {}});
-}
-
-void CardLookupWindow::Winsock1_DataArrival(const std::string& decrypted) {
-    emit Stepped(
-        {LookupStep::Kind::Answered, {}, services_.counter.ReadCardAnswer(source_, kind_, decrypted)});
-    close();
-}
-
-void CardLookupWindow::Winsock1_Failed(TelegramSocket::Failure failure) {
-    Winsock1->Close();
-    Tell(FailureText(failure));
+    TellOutcome(services_, this, result.outcome, CommonTexts::Title);
+    if (result.outcome.fault) {
+        Abandon();
+    } else if (result.outcome.kind == ExchangeOutcome::Kind::Refused) {
+        Refused(result.outcome.refusal);
+    }
 }
 
 void CardLookupWindow::Tell(const QString& text) {
@@ -52,7 +49,7 @@ void CardLookupWindow::Tell(const QString& text) {
 }
 
 void CardLookupWindow::Abandon() {
-    Winsock1->Close();
+    lookup_->Stop();
     emit Stepped({LookupStep::Kind::Abandoned, {}, {}});
     close();
 }

@@ -1,6 +1,5 @@
 #include "windows/lookup/Form2.h"
 
-#include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
 #include "windows/common/Text.h"
 
@@ -50,8 +49,6 @@ Form2::Form2(const Services& services, Entry::Kind kind, QWidget* main)
     setTabOrder(Card4, btnOk);
     setTabOrder(btnOk, btnClose);
     Card1->setFocus();
-
-    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form2::Winsock1_Connect));
 }
 
 // As typed, untrimmed: blanks count towards the sixteen.
@@ -60,21 +57,18 @@ QString Form2::TypedCard() const {
 }
 
 void Form2::btnOk_Click() {
-    if (!IsWholeCardNumber(ToCp949(TypedCard()))) {
-        // Checked before connecting; the merchant starts over from the main window.
-        Tell(CommonTexts::EnterCardNumber);
+    Look(ToCp949(TypedCard()), {Card1->text(), Card2->text(), Card3->text(), Card4->text()});
+}
+
+// A card number cut short is checked before connecting; the merchant starts over from the main window.
+void Form2::Refused(Refusal why) {
+    if (why == Refusal::CardNumber) {
         close();
-        return;
     }
-    Winsock1->Open(services_.lookupServer);
 }
 
 void Form2::btnClose_Click() {
     close();
-}
-
-void Form2::Winsock1_Connect() {
-    SendLookup(ToCp949(TypedCard()), {Card1->text(), Card2->text(), Card3->text(), Card4->text()});
 }
 
 } // namespace dovra

@@ -20,7 +20,7 @@ private:
     QString TypedCard() const;
     void btnOk_Click();
     void btnClose_Click();
-    void Winsock1_Connect();
+    void Refused(Refusal why) override;
     template <class... Args> auto Guarded(void (Form2::*handler)(Args...)) {
         return GuardedSlot(services_, this, handler, &Form2::RecoverFromFault);
     }

@@ -1,12 +1,13 @@
 #include "windows/lookup/Form6.h"
 
 #include "foundations/AnsiText.h"
-#include "windows/common/CommonTexts.h"
 #include "windows/common/Face.h"
 #include "windows/common/Text.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+
+#include <utility>
 
 namespace dovra {
 
@@ -35,49 +36,40 @@ Form6::Form6(const Services& services, Entry::Kind kind, QWidget* main)
 
     setTabOrder(Text1, Command1);
     Text1->setFocus();
-
-    connect(Winsock1, &TelegramSocket::Connected, this, Guarded(&Form6::Winsock1_Connect));
 }
 
 bool Form6::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
         Guarded (&Form6::Text1_KeyPress)(static_cast<const QKeyEvent&>(*event));
+        if (std::exchange(misread_, false)) {
+            return true; // it would lead the next read
+        }
     }
-    // Every key, "=" included, is typed into the box as well.
+    // Every other key, "=" included, is typed into the box as well.
     return QWidget::eventFilter(watched, event);
 }
 
-// A reader ends the card number with "=" and the whole track with Enter. Each starts the connection
-// anew, and each connection that is made sends what the box holds by then.
+// A reader ends the card number with "=" and the whole track with Enter. Each starts the lookup anew
+// with what the box holds by then, whose first sixteen characters are the card.
 void Form6::Text1_KeyPress(const QKeyEvent& key) {
     if (key.text() != QStringLiteral("=") && key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) {
         return;
     }
-    auto server = services_.counter.settings().ApprovalServer();
-    if (!server) {
-        Winsock1->Close();
-        Tell(CommonTexts::CheckServerSettings);
-        return;
-    }
-    Winsock1->Open(*server);
+    std::string typed = ToCp949(Text1->text());
+    Look(typed, {ToQt(AnsiMid(typed, 1, 4)), ToQt(AnsiMid(typed, 5, 4)), ToQt(AnsiMid(typed, 9, 4)),
+                 ToQt(AnsiMid(typed, 13, 4))});
 }
 
-void Form6::Winsock1_Connect() {
-    std::string typed = ToCp949(Text1->text());
-    auto card = CardFromTrack(typed);
-    if (!card) {
-        // The connection stays: the next "=" or Enter of a new read makes a fresh one. The misread is
-        // dropped, or it would lead the next read and make another card's number of the two.
-        Tell(CommonTexts::EnterCardNumber);
+// A misread is dropped, or it would lead the next read and make another card's number of the two.
+void Form6::Refused(Refusal why) {
+    if (why == Refusal::CardNumber) {
         Text1->clear();
-        return;
+        misread_ = true;
     }
-    SendLookup(*card, {ToQt(AnsiMid(typed, 1, 4)), ToQt(AnsiMid(typed, 5, 4)), ToQt(AnsiMid(typed, 9, 4)),
-                       ToQt(AnsiMid(typed, 13, 4))});
 }
 
 void Form6::Command1_Click() {
-    Winsock1->Close();
+    lookup_->Stop();
     close();
 }
 

@@ -22,8 +22,8 @@ protected:
 
 private:
     void Text1_KeyPress(const QKeyEvent& key);
-    void Winsock1_Connect();
     void Command1_Click();
+    void Refused(Refusal why) override;
     template <class... Args> auto Guarded(void (Form6::*handler)(Args...)) {
         return GuardedSlot(services_, this, handler, &Form6::RecoverFromFault);
     }
@@ -31,6 +31,7 @@ private:
 
     QLineEdit* Text1;
     QPushButton* Command1;
+    bool misread_ = false;
 };
 
 } // namespace dovra

@@ -7,19 +7,16 @@
 #include "windows/common/Text.h"
 #include "windows/main/Form1Texts.h"
 
-#include <QCloseEvent>
+#include "BuildSettings.h"
 
-#ifndef DOVRA_PORTAL_HOST
-#define DOVRA_PORTAL_HOST "portal.example.com"
-#endif
+#include <QCloseEvent>
+#include <QTimer>
 
 namespace dovra {
 
 namespace {
 
 namespace Texts = Form1Texts;
-
-constexpr int AnswerTimeoutMs = 10000;
 
 template <class Control>
 Control* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
@@ -37,9 +34,8 @@ void Lock(QWidget* control, const QColor& colour) {
 
 } // namespace
 
-Form1::Form1(const Services& services, AutomaticCancellation* cancellations, QWidget* parent)
-    : QWidget(parent), services_(services), counter_(services.counter),
-      cancellations_(cancellations != nullptr ? cancellations : new AutomaticCancellation(services, this)),
+Form1::Form1(const Services& services, QWidget* parent)
+    : QWidget(parent), services_(services), payment_(new Payment(services.exchanges, this)),
       tray_(services.tray) {
     setObjectName("Form1");
     setWindowTitle(CommonTexts::Title);
@@ -113,23 +109,8 @@ void Form1::BuildControls() {
         setTabOrder(order[i - 1], order[i]);
     }
 
-    timeMain = new QTimer(this);
-    timeMain->setObjectName("timeMain");
-    timeMain->setInterval(AnswerTimeoutMs);
-    connect(timeMain, &QTimer::timeout, this, Guarded(&Form1::timeMain_Timer));
-
-    sckMain = new TelegramSocket("sckMain", TransactionExchange, services_, this);
-    // After the answer's result lines and receipt, not in the middle of them.
-    connect(cancellations_, &AutomaticCancellation::OutcomeNotRecorded, this, [this] {
-        QTimer::singleShot(0, this, [this] {
-            services_.messages.Show(this, Texts::OutcomeNotRecorded, CommonTexts::Title,
-                                    MessageIcon::Warning);
-        });
-    });
     connect(Command4, &QPushButton::clicked, this, Guarded(&Form1::Command4_Click));
-    connect(sckMain, &TelegramSocket::Connected, this, Guarded(&Form1::sckMain_Connect));
-    connect(sckMain, &TelegramSocket::Answered, this, Guarded(&Form1::sckMain_DataArrival));
-    connect(sckMain, &TelegramSocket::Failed, this, Guarded(&Form1::sckMain_Failed));
+    connect(payment_, &Payment::Finished, this, Guarded(&Form1::Payment_Finished));
 
     connect(Command1, &QPushButton::clicked, this, Guarded(&Form1::Command1_Click));
     connect(Command2, &QPushButton::clicked, this, Guarded(&Form1::Command2_Click));
@@ -151,7 +132,7 @@ void Form1::Form_Load() {
     // The reason box opens only with the eighth reason; it starts as every transaction leaves it.
     Lock(txtreson, ButtonFaceColour());
     SetBorder(txtreson, false);
-    Text1->setText(ToQt(counter_.settings().ReadMerchant().name));
+    Text1->setText(ToQt(services_.settings().ReadMerchant().name));
     Option1->setChecked(true);
 }
 
@@ -165,13 +146,22 @@ void Form1::ReturnToIdle() {
     SetBusy(false);
 }
 
+// While a request is out, nothing on the window may change what it is about: the buttons that would
+// clear the entry or leave the window wait with the pay button.
+void Form1::SetBusy(bool busy) {
+    for (QWidget* control : std::initializer_list<QWidget*>{Command4, Command1, Command2, Option1, Option2,
+                                                            Option3, btnLogout}) {
+        control->setEnabled(!busy);
+    }
+}
+
 void Form1::ResetEntryControls() {
     for (QLineEdit* box : {Card1, Card2, Card3, Card4}) {
         box->clear();
     }
     cmbCare1->clear();
     Lock(cmbCare1, InactiveCaptionColour());
-    counter_.ForgetCard();
+    careChoices_.clear();
     txtTeacher1->clear();
     txtCare_Amount1->clear();
     txtOrg_approval_no->clear();
@@ -205,11 +195,10 @@ void Form1::changeEvent(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // An approval still waiting for its answer has an unknown outcome once the window is gone.
-    if (inFlight_) {
-        Guarded (&Form1::EndUnanswered)(QString());
-    }
-    timeMain->stop();
+    // An approval still waiting for its answer has an unknown outcome once the window is gone: its
+    // automatic cancellation goes.
+    RunGuarded(
+        services_, this, [this] { payment_->Stop(); }, [] {});
     tray_.RemoveTrayIcon();
     event->accept();
     if (loggingOut_) {
@@ -230,12 +219,95 @@ void Form1::Command2_Click() {
 }
 
 void Form1::Command6_Click() {
-    services_.portal.Open(QUrl(QStringLiteral("https://" DOVRA_PORTAL_HOST "/brelo/login/mng/main.han")));
+    services_.portal.Open(QUrl(QStringLiteral("https://%1/brelo/login/mng/main.han")
+                                   .arg(QString::fromUtf8(BuildSettings::PortalHost))));
 }
 
 void Form1::btnLogout_Click() {
     loggingOut_ = true;
     close();
+}
+
+// The entry is taken once, here: what is checked is what is sent, whatever the boxes show by the time
+// the connection is made.
+void Form1::Command4_Click() {
+    SetBusy(true);
+    payment_->Start(CurrentEntry());
+}
+
+void Form1::Payment_Finished(const PaymentResult& result) {
+    const ExchangeOutcome& outcome = result.outcome;
+    // Sent and unanswered is told under the program's short name, as it always was.
+    bool sent = outcome.kind == ExchangeOutcome::Kind::NotAnswered ||
+                outcome.kind == ExchangeOutcome::Kind::Unreadable;
+    TellOutcome(services_, this, outcome, sent ? CommonTexts::AppTitle : CommonTexts::Title);
+    if (outcome.kind == ExchangeOutcome::Kind::Answered) {
+        lstResult->clear();
+        for (const std::string& line : result.lines) {
+            AddResultLine(ToQt(line));
+        }
+    }
+    if (!outcome.warning.isEmpty()) {
+        // After the answer's result lines and receipt question, not in the middle of them.
+        QTimer::singleShot(0, this, [this, warning = outcome.warning] {
+            services_.messages.Show(this, warning, CommonTexts::Title, MessageIcon::Warning);
+        });
+    }
+    if (result.receipt) {
+        emit ReceiptRequested(*result.receipt);
+    } else if (outcome.kind == ExchangeOutcome::Kind::Answered || outcome.fault) {
+        ReturnToIdle();
+    } else {
+        SetBusy(false);
+    }
+}
+
+// A request that is out keeps its time-out or answer; otherwise the window starts over.
+void Form1::RecoverFromFault() {
+    if (!payment_->Busy()) {
+        ReturnToIdle();
+    }
+}
+
+void Form1::TakeLookup(const LookupStep& step) {
+    switch (step.kind) {
+    case LookupStep::Kind::CardSent:
+        Card1->setText(step.cardGroups[0]);
+        Card2->setText(step.cardGroups[1]);
+        Card3->setText(step.cardGroups[2]);
+        Card4->setText(step.cardGroups[3]);
+        return;
+    case LookupStep::Kind::Answered:
+        ShowCardAnswer(step.answer);
+        return;
+    case LookupStep::Kind::Abandoned:
+        // It may have filled part of the entry: emptied for a fresh start.
+        ClearEntry();
+        return;
+    }
+}
+
+void Form1::ShowCardAnswer(const CardOutcome& outcome) {
+    for (const std::string& line : outcome.lines) {
+        AddResultLine(ToQt(line));
+    }
+    for (const CareChoice& choice : outcome.choices) {
+        cmbCare1->addItem(ToQt(choice.name), static_cast<int>(careChoices_.size()));
+        careChoices_.push_back(choice);
+    }
+    txtTeacher1->setText(ToQt(outcome.shown.teacher));
+    txtCare_Amount1->setText(ToQt(outcome.shown.amount));
+    bool open = outcome.careList == CardOutcome::CareList::Open;
+    cmbCare1->setEnabled(open);
+    SetBackColour(cmbCare1, open ? OpenColour() : LightGreyColour());
+    if (outcome.careList == CardOutcome::CareList::Withdrawn) {
+        cmbCare1->clear();
+        careChoices_.clear();
+    }
+    Command3->setEnabled(outcome.amountChange);
+    if (outcome.amountChange) {
+        SetBackColour(Command3, OpenColour());
+    }
 }
 
 } // namespace dovra

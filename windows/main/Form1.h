@@ -1,10 +1,9 @@
 #pragma once
 
+#include "exchanges/Payment.h"
 #include "windows/common/Guard.h"
 #include "windows/common/LookupStep.h"
 #include "windows/common/Services.h"
-#include "windows/common/TelegramSocket.h"
-#include "windows/main/AutomaticCancellation.h"
 #include "windows/main/SystemTray.h"
 
 #include <QCalendarWidget>
@@ -13,34 +12,35 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QWidget>
 
-#include <optional>
 #include <string>
+#include <vector>
 
 class QKeyEvent;
 
 namespace dovra {
 
-// The main window: card lookup buttons, payment entry, transaction requests and their answers, the
-// tray icon, the portal and logout. What it sends and how it reads an answer is the counter's; the
-// window copies the entry into it and shows what comes back.
+// The main window: card lookup buttons, payment entry, the tray icon, the portal and logout. The entry
+// is handed to the payment exchange as a value when 결제하기 is clicked; the window shows the outcome.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // The automatic cancellations outlive the window; without one given, the window keeps its own.
-    explicit Form1(const Services& services, AutomaticCancellation* cancellations = nullptr,
-                   QWidget* parent = nullptr);
+    explicit Form1(const Services& services, QWidget* parent = nullptr);
 
     void AddResultLine(const QString& line);
     // A card lookup window's card, answer or breaking off.
     void TakeLookup(const LookupStep& step);
+    // After an answer: the entry emptied and locked, the result lines kept, the pay button open again.
+    void ReturnToIdle();
 
 signals:
     // The lookup buttons have cleared the entry; the program opens the lookup window over this one.
     void CardReaderRequested(dovra::Entry::Kind kind);
     void ManualEntryRequested(dovra::Entry::Kind kind);
+    // An approval or cancellation went through: the program asks whether to print its receipt, and
+    // the entry keeps showing the transaction until the question is closed.
+    void ReceiptRequested(const dovra::Receipt& receipt);
     void LoggedOut();
     // Closed other than by logout: the program ends.
     void Closed();
@@ -55,8 +55,6 @@ private:
     void ConnectEntry();
     void Form_Load();
     void ClearEntry();
-    // After an answer: the entry emptied and locked, the result lines kept, the pay button open again.
-    void ReturnToIdle();
     void ResetEntryControls();
     void RestoreWindow();
     void Command1_Click();
@@ -75,22 +73,13 @@ private:
     Entry::Kind SelectedKind() const;
     // What the merchant has typed and chosen, as the counter takes it.
     Entry CurrentEntry() const;
-
-    // Requests.
-    void Command4_Click();
-    void sckMain_Connect();
-    void sckMain_Failed(TelegramSocket::Failure failure);
-    void timeMain_Timer();
-    // The answer will not come: the automatic cancellation for an approval, then the message (none
-    // when empty), and the window free again.
-    void EndUnanswered(const QString& message);
-    void SetBusy(bool busy);
-    void RefuseToSend(const QString& text);
-
-    // Answers.
-    void sckMain_DataArrival(const std::string& decrypted);
+    // The care item the list shows, as the lookup answered it; none when the list is empty.
+    const CareChoice* ChosenCare() const;
     void ShowCardAnswer(const CardOutcome& outcome);
-    void ShowReceipt(const Receipt& receipt);
+
+    void Command4_Click();
+    void Payment_Finished(const PaymentResult& result);
+    void SetBusy(bool busy);
 
     // A handler as a slot that no fault escapes from.
     template <class... Args> auto Guarded(void (Form1::*handler)(Args...)) {
@@ -121,19 +110,14 @@ private:
     QPushButton* Command6;
     QPushButton* btnLogout;
     QLineEdit* Text1;
-    QTimer* timeMain;
-    TelegramSocket* sckMain;
 
     const Services& services_;
-    Counter& counter_;
-    AutomaticCancellation* cancellations_;
+    Payment* payment_;
     SystemTray tray_;
     bool loggingOut_ = false;
-    // What was sent on sckMain: its answer is read as this, whatever the window shows by then.
-    std::optional<Entry> inFlight_;
-    // The approval in flight: its journal entry and the telegram as it was sent.
-    std::string openApprovalId_;
-    std::string openApproval_;
+    // The items cmbCare1 offers, in its order: a lookup may list only some of the nine, and the request
+    // must send the codes of the one chosen.
+    std::vector<CareChoice> careChoices_;
 };
 
 } // namespace dovra

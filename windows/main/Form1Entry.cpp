@@ -103,11 +103,10 @@ Entry Form1::CurrentEntry() const {
     Entry entry;
     entry.kind = SelectedKind();
     entry.card = ToCp949(Card1->text() + Card2->text() + Card3->text() + Card4->text());
-    // cmbCare1's entries each remember the care item (1 to 9) they stand for, since a lookup may list
-    // only some of the nine and the request must send that item's codes.
-    bool numeric = false;
-    int item = cmbCare1->currentData().toInt(&numeric);
-    entry.careItem = numeric ? item : 0;
+    if (const CareChoice* chosen = ChosenCare()) {
+        entry.careCode = chosen->care.ItemCode;
+        entry.teacherCode = chosen->care.ItemTeacherCode;
+    }
     entry.careName = ToCp949(cmbCare1->currentText());
     entry.teacherName = ToCp949(txtTeacher1->text());
     entry.amount = ToCp949(txtCare_Amount1->text());
@@ -118,10 +117,20 @@ Entry Form1::CurrentEntry() const {
     return entry;
 }
 
+const CareChoice* Form1::ChosenCare() const {
+    bool numeric = false;
+    int at = cmbCare1->currentData().toInt(&numeric);
+    if (!numeric || at < 0 || at >= static_cast<int>(careChoices_.size())) {
+        return nullptr;
+    }
+    return &careChoices_[static_cast<size_t>(at)];
+}
+
 void Form1::cmbCare1_Click() {
-    if (auto shown = counter_.Choose(CurrentEntry().careItem)) {
-        txtTeacher1->setText(ToQt(shown->teacher));
-        txtCare_Amount1->setText(ToQt(shown->amount));
+    if (const CareChoice* chosen = ChosenCare()) {
+        CareShown shown = ShowCare(chosen->care);
+        txtTeacher1->setText(ToQt(shown.teacher));
+        txtCare_Amount1->setText(ToQt(shown.amount));
     }
 }
 

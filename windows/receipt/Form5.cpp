@@ -4,7 +4,11 @@
 #include "windows/common/Text.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
+#include <iterator>
 #include <utility>
 
 namespace dovra {
@@ -15,16 +19,12 @@ const QString Yes = QStringLiteral("예");
 const QString No = QStringLiteral("아니요");
 } // namespace Texts
 
-QLineEdit* HiddenBox(QWidget* parent, const char* name, const QString& caption, QLabel*& label,
-                     const char* labelName, int top) {
-    label = new QLabel(caption, parent);
-    label->setObjectName(labelName);
-    PlaceTwips(label, 240, top, 1200, 300);
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    PlaceTwips(box, 1500, top, 3300, 300);
-    return box;
-}
+// Below the face, out of sight, in the order of the receipt's fields.
+constexpr const char* BoxNames[] = {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8"};
+constexpr const char* LabelNames[] = {"Label9", "Label4", "Label2", "Label3",
+                                      "Label7", "Label6", "Label5", "Label8"};
+constexpr int Tops[] = {2580, 3000, 3420, 3840, 4260, 4680, 5130, 5580};
+static_assert(std::size(BoxNames) == std::size(ReceiptFields));
 } // namespace
 
 Form5::Form5(const Services& services, Receipt receipt, QWidget* parent)
@@ -36,31 +36,25 @@ Form5::Form5(const Services& services, Receipt receipt, QWidget* parent)
     setFixedSize(340, 140);
     new Face(QStringLiteral(":/faces/Form5.png"), this);
 
-    Command1 = new QPushButton(Texts::Yes, this);
+    auto* Command1 = new QPushButton(Texts::Yes, this);
     Command1->setObjectName("Command1");
     PlaceTwips(Command1, 1200, 1155, 1100, 470);
-    Command2 = new QPushButton(Texts::No, this);
+    auto* Command2 = new QPushButton(Texts::No, this);
     Command2->setObjectName("Command2");
     PlaceTwips(Command2, 2820, 1155, 1100, 470);
     for (QPushButton* button : {Command1, Command2}) {
         button->setFont(WindowFont());
     }
 
-    // Below the face: the data travel here, out of sight.
-    Text1 = HiddenBox(this, "Text1", QStringLiteral("승인상태 :"), Label9, "Label9", 2580);
-    Text2 = HiddenBox(this, "Text2", QStringLiteral("카드번호 :"), Label4, "Label4", 3000);
-    Text3 = HiddenBox(this, "Text3", QStringLiteral("승인일시 :"), Label2, "Label2", 3420);
-    Text4 = HiddenBox(this, "Text4", QStringLiteral("승인번호 :"), Label3, "Label3", 3840);
-    Text5 = HiddenBox(this, "Text5", QStringLiteral("승인금액 :"), Label7, "Label7", 4260);
-    Text6 = HiddenBox(this, "Text6", QStringLiteral("잔여금액 :"), Label6, "Label6", 4680);
-    Text7 = HiddenBox(this, "Text7", QStringLiteral("치료영역 :"), Label5, "Label5", 5130);
-    Text8 = HiddenBox(this, "Text8", QStringLiteral("치료강사 :"), Label8, "Label8", 5580);
-    const std::string* values[] = {&receipt_.kind,       &receipt_.cardNumber, &receipt_.dateTime,
-                                   &receipt_.approvalNo, &receipt_.amount,     &receipt_.remain,
-                                   &receipt_.careItem,   &receipt_.teacher};
-    QLineEdit* boxes[] = {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8};
-    for (size_t i = 0; i < std::size(boxes); ++i) {
-        boxes[i]->setText(ToQt(*values[i]));
+    for (size_t i = 0; i < std::size(ReceiptFields); ++i) {
+        const ReceiptField& field = ReceiptFields[i];
+        auto* label = new QLabel(
+            QString::fromUtf8(field.label.data(), static_cast<qsizetype>(field.label.size())), this);
+        label->setObjectName(LabelNames[i]);
+        PlaceTwips(label, 240, Tops[i], 1200, 300);
+        auto* box = new QLineEdit(ToQt(receipt_.*field.value), this);
+        box->setObjectName(BoxNames[i]);
+        PlaceTwips(box, 1500, Tops[i], 3300, 300);
     }
 
     connect(Command1, &QPushButton::clicked, this, [this] {

@@ -1,7 +1,8 @@
 // The receipt drawn on the canvas from its laid-out marks; only the widths of the texts are the
 // printer's to tell.
-#include "windows/common/Text.h"
 #include "windows/receipt/Form5.h"
+
+#include "windows/common/Text.h"
 
 namespace dovra {
 
@@ -34,7 +35,7 @@ void Form5::PrintReceipt() {
         }
         canvas->EndDocument();
     } catch (const std::exception& failure) {
-        services_.programLog->Write(ProgramEvent::Print, failure.what());
+        services_.programLog().Write(ProgramEvent::Print, failure.what());
         services_.messages.Show(this, QString::fromUtf8(failure.what()), PrintError, MessageIcon::Critical);
         if (canvas) {
             canvas->Discard();

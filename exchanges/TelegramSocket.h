@@ -1,7 +1,7 @@
 #pragma once
 
+#include "counter/Settings.h"
 #include "transport/Envelope.h"
-#include "windows/common/Services.h"
 
 #include <QObject>
 #include <QTcpSocket>
@@ -11,8 +11,10 @@
 
 namespace dovra {
 
+class Exchanges;
+
 // One request per connection: close, connect, send from the connected event, collect the answer until
-// its length prefix is complete, decrypt and log it once. Windows own one of these per socket name.
+// its length prefix is complete, decrypt and log it once. Each exchange owns one, named as its socket.
 class TelegramSocket : public QObject {
     Q_OBJECT
 public:
@@ -23,18 +25,19 @@ public:
     };
     Q_ENUM(Failure)
 
-    TelegramSocket(const QString& name, const Exchange& exchange, const Services& services, QObject* parent);
+    TelegramSocket(const QString& name, const Exchange& exchange, Exchanges& desk, QObject* parent);
 
     // Any earlier connection is closed first.
     void Open(const ServerAddress& address);
     void Close();
     // Frames, encrypts, logs and writes one request. Nothing goes on the wire unless all of that works.
-    EnvelopeError Send(std::string_view telegramBuffer);
-
-    QTcpSocket* socket() const { return socket_; }
+    EnvelopeError Send(std::string_view telegram);
+    // Everything written has left for the peer.
+    bool Flushed() const { return socket_->bytesToWrite() == 0; }
 
 signals:
     void Connected();
+    void BytesWritten();
     void Answered(const std::string& decrypted);
     void Failed(dovra::TelegramSocket::Failure failure);
 
@@ -42,9 +45,10 @@ private:
     void OnReadyRead();
     void OnError(QAbstractSocket::SocketError error);
     void LogCutShort();
+    void LogBroken(BrokenArrival why, size_t bytes);
 
     Exchange exchange_;
-    const Services& services_;
+    Exchanges& desk_;
     QTcpSocket* socket_;
     QTimer* connectTimer_;
     TelegramAssembler assembler_;
@@ -52,8 +56,5 @@ private:
     bool sent_ = false;
     bool answered_ = false;
 };
-
-// What the merchant is told when an exchange breaks down before its answer.
-const QString& FailureText(TelegramSocket::Failure failure);
 
 } // namespace dovra

@@ -1,9 +1,7 @@
-#include "windows/common/TelegramSocket.h"
+#include "exchanges/TelegramSocket.h"
 
-#include "windows/common/CommonTexts.h"
-#include "windows/common/Guard.h"
-
-#include <QCoreApplication>
+#include "exchanges/Exchanges.h"
+#include "exchanges/Guard.h"
 
 namespace dovra {
 
@@ -11,45 +9,26 @@ namespace {
 // A server that takes longer than this to accept is treated as unreachable, so the window that waits
 // is never left hanging on the platform's own connection time-out of minutes.
 constexpr int ConnectTimeoutMs = 10000;
-
-// The day's log is the merchant's record of every telegram. When it cannot be written the exchange
-// goes on, but the merchant hears of it once: later in the event loop, so the exchange in hand is not
-// held up by a message box, and only once a run, so a full disk does not ask at every telegram. The
-// warning waits on the application, not on the socket: a login that succeeds closes its window, socket
-// and all, and under Windows' event order that can come before the warning's turn.
-void WarnLogNotWritten(const Services& services) {
-    if (services.warnings->logNotWrittenTold) {
-        return;
-    }
-    services.warnings->logNotWrittenTold = true;
-    std::weak_ptr<RunWarnings> run = services.warnings;
-    MessageBoxes* messages = &services.messages;
-    QTimer::singleShot(0, QCoreApplication::instance(), [run, messages] {
-        if (!run.expired()) { // the services, and their message boxes, are still there
-            messages->Show(nullptr, CommonTexts::LogNotWritten, CommonTexts::Title, MessageIcon::Warning);
-        }
-    });
-}
-
-// The line about a broken answer must not break the exchange's own ending.
-void LogBrokenOrWarn(BrokenArrival why, size_t bytes, const Services& services, const QObject* socket) {
-    bool logged = false;
-    try {
-        logged = LogBrokenArrival(why, bytes, services.Envelope());
-    } catch (const std::exception& fault) {
-        LogFault(services, socket, std::string("logging a broken answer: ") + fault.what());
-    } catch (...) {
-        LogFault(services, socket, "logging a broken answer");
-    }
-    if (!logged) {
-        WarnLogNotWritten(services);
-    }
-}
 } // namespace
 
-TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, const Services& services,
+// The line about a broken answer must not break the exchange's own ending.
+void TelegramSocket::LogBroken(BrokenArrival why, size_t bytes) {
+    bool logged = false;
+    try {
+        logged = LogBrokenArrival(why, bytes, desk_.Envelope());
+    } catch (const std::exception& fault) {
+        LogFault(desk_.programLog(), this, std::string("logging a broken answer: ") + fault.what());
+    } catch (...) {
+        LogFault(desk_.programLog(), this, "logging a broken answer");
+    }
+    if (!logged) {
+        desk_.WarnLogNotWritten();
+    }
+}
+
+TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, Exchanges& desk,
                                QObject* parent)
-    : QObject(parent), exchange_(exchange), services_(services), socket_(new QTcpSocket(this)),
+    : QObject(parent), exchange_(exchange), desk_(desk), socket_(new QTcpSocket(this)),
       connectTimer_(new QTimer(this)) {
     setObjectName(name);
     socket_->setObjectName(name);
@@ -67,6 +46,7 @@ TelegramSocket::TelegramSocket(const QString& name, const Exchange& exchange, co
     });
     connect(socket_, &QTcpSocket::readyRead, this, &TelegramSocket::OnReadyRead);
     connect(socket_, &QTcpSocket::errorOccurred, this, &TelegramSocket::OnError);
+    connect(socket_, &QTcpSocket::bytesWritten, this, &TelegramSocket::BytesWritten);
 }
 
 void TelegramSocket::Open(const ServerAddress& address) {
@@ -88,10 +68,10 @@ void TelegramSocket::Close() {
     answered_ = false;
 }
 
-EnvelopeError TelegramSocket::Send(std::string_view telegramBuffer) {
-    SealedRequest sealed = SealRequest(exchange_, telegramBuffer, services_.Envelope());
+EnvelopeError TelegramSocket::Send(std::string_view telegram) {
+    SealedRequest sealed = SealRequest(exchange_, telegram, desk_.Envelope());
     if (sealed.error == EnvelopeError::None && !sealed.logged) {
-        WarnLogNotWritten(services_);
+        desk_.WarnLogNotWritten();
     }
     if (sealed.error != EnvelopeError::None) {
         return sealed.error;
@@ -113,7 +93,7 @@ void TelegramSocket::OnReadyRead() {
         return;
     case TelegramAssembler::Status::Malformed:
         answered_ = true;
-        LogBrokenOrWarn(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes(), services_, this);
+        LogBroken(BrokenArrival::MalformedPrefix, assembler_.ReceivedBytes());
         emit Failed(Failure::UnreadableAnswer);
         return;
     case TelegramAssembler::Status::Complete:
@@ -122,19 +102,19 @@ void TelegramSocket::OnReadyRead() {
     answered_ = true;
     OpenedAnswer opened;
     try {
-        opened = OpenAnswer(exchange_, assembler_.CipherText(), services_.Envelope());
+        opened = OpenAnswer(exchange_, assembler_.CipherText(), desk_.Envelope());
     } catch (const std::exception& fault) {
-        // An answer that could not be opened is as good as none: the window ends the exchange so.
-        LogFault(services_, this, std::string("opening an answer: ") + fault.what());
+        // An answer that could not be opened is as good as none: the exchange ends so.
+        LogFault(desk_.programLog(), this, std::string("opening an answer: ") + fault.what());
         emit Failed(Failure::UnreadableAnswer);
         return;
     } catch (...) {
-        LogFault(services_, this, "opening an answer");
+        LogFault(desk_.programLog(), this, "opening an answer");
         emit Failed(Failure::UnreadableAnswer);
         return;
     }
     if (!opened.logged) {
-        WarnLogNotWritten(services_);
+        desk_.WarnLogNotWritten();
     }
     if (opened.error != EnvelopeError::None) {
         emit Failed(Failure::UnreadableAnswer);
@@ -161,12 +141,7 @@ void TelegramSocket::LogCutShort() {
         return;
     }
     answered_ = true;
-    LogBrokenOrWarn(BrokenArrival::CutShort, assembler_.ReceivedBytes(), services_, this);
-}
-
-const QString& FailureText(TelegramSocket::Failure failure) {
-    return failure == TelegramSocket::Failure::UnreadableAnswer ? CommonTexts::UnreadableAnswer
-                                                                : CommonTexts::CannotConnect;
+    LogBroken(BrokenArrival::CutShort, assembler_.ReceivedBytes());
 }
 
 } // namespace dovra
