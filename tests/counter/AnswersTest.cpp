@@ -89,7 +89,8 @@ TEST_F(AnswersTest, LookupsOfferTheItemsOfTheirSourceAndRefusedOrBalanceOnesNoth
     EXPECT_EQ(Shown(outcome.shown), "박선생    |30,000");
     // The last block, at byte 921 of the answer, is read at its own place.
     EXPECT_EQ(Shown(*counter.Choose(9)), "TEACHER9  |12,345");
-    EXPECT_EQ(counter.TransactionRequest(Paying(Entry::Kind::Approval, 9)).substr(200, 13), "09ST000000009");
+    EXPECT_TRUE(HasFields(counter.TransactionRequest(Paying(Entry::Kind::Approval, 9)), StandardLaidOut(),
+                          {"CareCode=09S", "TeacherCode=T000000009"}));
 
     // A refused lookup, or one for the balance, offers nothing.
     CardOutcome refused = counter.ReadCardAnswer(LookupSource::CardReader, Entry::Kind::Approval,
