@@ -95,7 +95,10 @@ inline testing::AssertionResult SameTelegram(std::string_view actual, std::strin
     }
     ReportField(report, "after the layout", at, FieldBytes(expected, at, expected.npos),
                 FieldBytes(actual, at, actual.npos));
-    return report << "\n  length: expected " << expected.size() << ", actual " << actual.size();
+    if (actual.size() != expected.size()) {
+        report << "\n  length: expected " << expected.size() << ", actual " << actual.size();
+    }
+    return report;
 }
 
 // Only the fields named, each given as "Name=value" with the value written out by hand.
