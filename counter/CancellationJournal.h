@@ -21,7 +21,7 @@ public:
     struct Entry {
         std::string id;
         Kind kind;
-        std::string telegram; // TelegramBuffer, CP949
+        std::string telegram; // the request before its length prefix, CP949
     };
     // Removes one file; true when it is gone. A virus scanner or a permission can say no.
     using FileRemover = std::function<bool(const std::filesystem::path&)>;

@@ -1,5 +1,6 @@
 #include "counter/Settings.h"
 
+#include "foundations/AnsiText.h"
 #include "foundations/Ini.h"
 
 namespace dovra {
@@ -64,9 +65,6 @@ bool Settings::SaveMerchant(const MerchantDetails& merchant) const {
 }
 
 ServerSetup::Fault ServerSetup::Check() const {
-    auto digits = [](std::string_view s) {
-        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-    };
     bool hostUsable =
         !host.empty() && host.size() <= 253 && host.front() != '-' && host.front() != '.' &&
         host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-") ==
@@ -74,10 +72,10 @@ ServerSetup::Fault ServerSetup::Check() const {
     if (!hostUsable) {
         return Fault::Host;
     }
-    if (!digits(port) || port.size() > 5 || std::stol(port) < 1 || std::stol(port) > 65535) {
+    if (!AllDigits(port) || port.size() > 5 || std::stol(port) < 1 || std::stol(port) > 65535) {
         return Fault::Port;
     }
-    if (issueCode.size() != 4 || !digits(issueCode)) {
+    if (issueCode.size() != 4 || !AllDigits(issueCode)) {
         return Fault::IssueCode;
     }
     return Fault::None;

@@ -118,6 +118,10 @@ std::string_view TrimSpaces(std::string_view s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 int CharCount(std::string_view s) {
     int count = 0;
     for (size_t i = 0; i < s.size(); i += Cp949CharLength(s, i)) {

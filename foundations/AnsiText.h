@@ -29,6 +29,10 @@ std::string PadField(std::string_view value, bool numeric, int width);
 // Without the spaces at either end, as the telegrams' fields are trimmed (tabs and other bytes stay).
 std::string_view TrimSpaces(std::string_view s);
 
+// One or more ASCII digits and nothing else: blank text is no number, so a caller may hand what passes
+// straight to std::stoi.
+bool AllDigits(std::string_view s);
+
 // Characters rather than bytes: a double-byte character counts once. The inner length prefix of a
 // request is written with this count.
 int CharCount(std::string_view s);

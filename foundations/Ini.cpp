@@ -4,6 +4,7 @@
 #include "foundations/Cp949.h"
 #include "foundations/DurableFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -15,18 +16,99 @@ namespace {
 
 constexpr int MaxValueBytes = 1023;
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LeMark = "\xFF\xFE";
+constexpr std::string_view Utf16BeMark = "\xFE\xFF";
 
-// A file that starts with a UTF-8 byte-order mark holds UTF-8 text, as Notepad saves it; everything
-// else is ANSI. The callers speak CP949 either way.
-enum class Encoding { Ansi, Utf8 };
+// A file's byte-order mark says how its text is stored, as Notepad saves it ("UTF-8 with BOM",
+// "Unicode", "Unicode big endian"); a file without one is ANSI. The callers speak CP949 either way.
+enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+
+bool IsUtf16(Encoding encoding) {
+    return encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be;
+}
 
 // Names and values end at their first NUL, as the C strings of the Windows functions do.
 std::string_view UpToNul(std::string_view s) {
     return s.substr(0, s.find('\0'));
 }
 
+// UTF-16 text is held one unit at a time in UTF-8's form, a lone surrogate included, so that it is
+// searched like a UTF-8 file's and every unit the file held is written back as it was.
+std::string UnitsAsUtf8(std::u16string_view units) {
+    std::string out;
+    for (char16_t unit : units) {
+        if (unit < 0x80) {
+            out += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            out += static_cast<char>(0xC0 | (unit >> 6));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (unit >> 12));
+            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string UnitsFromUtf8(std::string_view text) {
+    std::u16string units;
+    for (size_t i = 0; i < text.size();) {
+        auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+        size_t length = byte(i) < 0xC0 ? 1 : byte(i) < 0xE0 ? 2 : 3;
+        if (i + length > text.size()) {
+            length = 1;
+        }
+        auto unit = static_cast<char16_t>(
+            length == 1   ? byte(i)
+            : length == 2 ? ((byte(i) & 0x1F) << 6) | (byte(i + 1) & 0x3F)
+                          : ((byte(i) & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F));
+        units += unit;
+        i += length;
+    }
+    return units;
+}
+
+// A last odd byte is a unit of its own, as the profile functions take it.
+std::u16string DecodeUtf16(std::string_view bytes, Encoding encoding) {
+    std::u16string units;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        auto first = static_cast<unsigned char>(bytes[i]);
+        if (i + 1 == bytes.size()) {
+            units += first;
+            break;
+        }
+        auto second = static_cast<unsigned char>(bytes[i + 1]);
+        units += static_cast<char16_t>(encoding == Encoding::Utf16Le ? (second << 8) | first
+                                                                     : (first << 8) | second);
+    }
+    return units;
+}
+
+std::string EncodeUtf16(std::u16string_view units, Encoding encoding) {
+    std::string bytes(encoding == Encoding::Utf16Le ? Utf16LeMark : Utf16BeMark);
+    for (char16_t unit : units) {
+        char high = static_cast<char>(unit >> 8);
+        char low = static_cast<char>(unit & 0xFF);
+        bytes += encoding == Encoding::Utf16Le ? low : high;
+        bytes += encoding == Encoding::Utf16Le ? high : low;
+    }
+    return bytes;
+}
+
 std::string FromCallers(std::string_view cp949, Encoding encoding) {
-    return encoding == Encoding::Utf8 ? Cp949ToUtf8(UpToNul(cp949)) : std::string(UpToNul(cp949));
+    cp949 = UpToNul(cp949);
+    if (IsUtf16(encoding)) {
+        return UnitsAsUtf8(Cp949ToUtf16(cp949));
+    }
+    return encoding == Encoding::Utf8 ? Cp949ToUtf8(cp949) : std::string(cp949);
+}
+
+std::string ToCallers(std::string_view text, Encoding encoding) {
+    if (IsUtf16(encoding)) {
+        return Utf16ToCp949(UnitsFromUtf8(text));
+    }
+    return encoding == Encoding::Utf8 ? Utf8ToCp949(text) : std::string(text);
 }
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -45,7 +127,7 @@ char FoldAscii(char c) {
 }
 
 // Folds ASCII letters only where they stand alone: a CP949 trail byte may look like a letter. In UTF-8
-// every byte of a longer character is 0x80 or more, so each byte stands alone.
+// (and UTF-16 as held here) every byte of a longer character is 0x80 or more, so each byte stands alone.
 bool SameName(std::string_view a, std::string_view b, Encoding encoding) {
     a = TrimBlanks(a);
     b = TrimBlanks(b);
@@ -53,7 +135,7 @@ bool SameName(std::string_view a, std::string_view b, Encoding encoding) {
         return false;
     }
     auto charLength = [encoding](std::string_view s, size_t at) {
-        return encoding == Encoding::Utf8 ? size_t{1} : Cp949CharLength(s, at);
+        return encoding == Encoding::Ansi ? Cp949CharLength(s, at) : size_t{1};
     };
     for (size_t i = 0; i < a.size();) {
         size_t len = charLength(a, i);
@@ -70,22 +152,27 @@ bool SameName(std::string_view a, std::string_view b, Encoding encoding) {
 
 struct IniLines {
     Encoding encoding = Encoding::Ansi;
-    std::vector<std::string> lines; // in the file's own encoding, without the mark
+    std::vector<std::string> lines; // without the mark; ANSI and UTF-8 as in the file, UTF-16 as above
 };
 
 IniLines ReadLines(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
+    std::ostringstream whole; // a folder in the file's place reads as empty rather than throwing
+    whole << in.rdbuf();
+    std::string text = std::move(whole).str();
     IniLines read;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (read.lines.empty() && line.starts_with(Utf8Mark)) {
-            read.encoding = Encoding::Utf8;
-            line.erase(0, Utf8Mark.size());
-        }
-        read.lines.push_back(line);
+    if (text.starts_with(Utf8Mark)) {
+        read.encoding = Encoding::Utf8;
+        text.erase(0, Utf8Mark.size());
+    } else if (text.starts_with(Utf16LeMark) || text.starts_with(Utf16BeMark)) {
+        read.encoding = text.starts_with(Utf16LeMark) ? Encoding::Utf16Le : Encoding::Utf16Be;
+        text = UnitsAsUtf8(DecodeUtf16(std::string_view(text).substr(Utf16LeMark.size()), read.encoding));
+    }
+    // A line ends at CR LF, at LF or at CR alone, as the profile functions read it.
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        read.lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return read;
 }
@@ -167,7 +254,7 @@ std::string ReadIni(std::string_view section, std::string_view key, const std::f
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return AnsiLeft(ini.encoding == Encoding::Utf8 ? Utf8ToCp949(value) : std::string(value), MaxValueBytes);
+    return AnsiLeft(ToCallers(value, ini.encoding), MaxValueBytes);
 }
 
 bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
@@ -193,11 +280,14 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
     }
 
-    std::string bytes(ini.encoding == Encoding::Utf8 ? Utf8Mark : "");
+    std::string text;
     for (const std::string& line : lines) {
-        bytes += line;
-        bytes += "\r\n";
+        text += line;
+        text += "\r\n";
     }
+    std::string bytes = IsUtf16(ini.encoding)            ? EncodeUtf16(UnitsFromUtf8(text), ini.encoding)
+                        : ini.encoding == Encoding::Utf8 ? std::string(Utf8Mark) + text
+                                                         : text;
     std::error_code ec;
     if (file.has_parent_path()) {
         std::filesystem::create_directories(file.parent_path(), ec);

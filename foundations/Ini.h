@@ -7,9 +7,10 @@
 namespace dovra {
 
 // Settings files in the manner of Windows' private-profile functions. The callers speak CP949 bytes; a
-// file that starts with a UTF-8 byte-order mark is read and written as UTF-8 and keeps its mark. Section
-// and key names match without regard to ASCII case or surrounding blanks. Names and values end at their
-// first NUL, in the file and from the caller alike.
+// file that starts with a byte-order mark (UTF-8, UTF-16 little or big endian) is read and written in
+// that encoding and keeps its mark, and a line may end at CR LF, LF or CR alone. Section and key names
+// match without regard to ASCII case or surrounding blanks. Names and values end at their first NUL, in
+// the file and from the caller alike.
 
 // A missing file, section or key reads as empty text. The value comes back without surrounding
 // blanks and without one pair of enclosing quotes, cut to 1023 bytes.

@@ -7,15 +7,6 @@
 
 namespace dovra {
 
-namespace {
-
-constexpr int CareItemWidth = LayoutWidth<CareItem>(CareItemLayout);
-// What the card answer holds between its 450-byte layout and the care items.
-constexpr int Reserved2Width =
-    CardAnswerWidth - PlainLengthWidth - StandardTelegramWidth - CareItemCount * CareItemWidth;
-
-} // namespace
-
 AnswerShape ShapeOf(std::string_view msgType) {
     if (msgType == MessageType::Login) {
         return AnswerShape::Login;

@@ -15,14 +15,6 @@
 
 namespace dovra {
 
-namespace {
-
-// The decrypt buffer of the counter's own exchanges; the cipher library writes at most this much.
-constexpr int DecryptBuffer = 2000;
-constexpr int EncryptBuffer = 2000;
-
-} // namespace
-
 struct ApprovalServer::Connection {
     enum class State { Receiving, Deciding, Answering };
 
@@ -185,7 +177,7 @@ void ApprovalServer::Read(std::uint64_t id) {
 
 void ApprovalServer::Received(std::uint64_t id, Connection& connection) {
     std::string decrypted;
-    if (DecryptToBuffer(cipher_, connection.assembler.CipherText(), DecryptBuffer, decrypted) !=
+    if (DecryptToBuffer(cipher_, connection.assembler.CipherText(), CipherBuffer, decrypted) !=
         EnvelopeError::None) {
         Drop(id, "dropped: the telegram cannot be decrypted");
         return;
@@ -224,7 +216,7 @@ void ApprovalServer::Deliver(std::vector<LedgerResult> results) {
 
 void ApprovalServer::Send(std::uint64_t id, Connection& connection, const Outcome& outcome) {
     std::string wire;
-    EnvelopeError error = EncryptToWire(cipher_, outcome.answer, EncryptBuffer, wire);
+    EnvelopeError error = EncryptToWire(cipher_, outcome.answer, CipherBuffer, wire);
     std::string line = "-> " + outcome.respCode;
     if (!outcome.note.empty()) {
         line += " " + outcome.note;

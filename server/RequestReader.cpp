@@ -4,15 +4,9 @@
 #include "transport/Envelope.h"
 #include "transport/MessageTypes.h"
 
-#include <algorithm>
-
 namespace dovra {
 
 namespace {
-
-bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 int WidthOf(std::string_view msgType) {
     if (msgType == MessageType::Login) {

@@ -22,10 +22,6 @@ std::string Trim(std::string_view s) {
     return std::string(TrimSpaces(s));
 }
 
-bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<std::int64_t> PositiveAmount(std::string_view field) {
     std::string digits = Trim(field);
     if (!AllDigits(digits) || digits.size() > AmountWidth) {

@@ -14,10 +14,6 @@ constexpr int PrefixWidth = 4;
 constexpr int MinCipher = 100;
 constexpr int MaxCipher = 999;
 
-bool AllDigits(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 } // namespace
 
 const char* DescribeEnvelopeError(EnvelopeError error) {
@@ -43,8 +39,8 @@ std::string LengthPrefix(int count) {
     return std::to_string(count).insert(0, 1, '0');
 }
 
-std::string FramePlainRequest(std::string_view telegramBuffer) {
-    return LengthPrefix(CharCount(telegramBuffer)) + std::string(telegramBuffer);
+std::string FramePlainRequest(std::string_view telegram) {
+    return LengthPrefix(CharCount(telegram)) + std::string(telegram);
 }
 
 std::string FramePlainAnswer(std::string_view telegram) {
@@ -97,15 +93,15 @@ EnvelopeError DecryptToBuffer(const CipherLibrary& cipher, const std::string& ci
     return EnvelopeError::None;
 }
 
-SealedRequest SealRequest(const Exchange& exchange, std::string_view telegramBuffer,
+SealedRequest SealRequest(const Exchange& exchange, std::string_view telegram,
                           const EnvelopeContext& context) {
     SealedRequest sealed;
-    std::string plain = FramePlainRequest(telegramBuffer);
+    std::string plain = FramePlainRequest(telegram);
     sealed.error = EncryptToWire(context.cipher, plain, exchange.encryptBuffer, sealed.wire);
     if (sealed.error != EnvelopeError::None) {
         return sealed;
     }
-    size_t prefix = plain.size() - telegramBuffer.size();
+    size_t prefix = plain.size() - telegram.size();
     size_t from = std::min(plain.size(), prefix + static_cast<size_t>(exchange.hiddenFrom));
     size_t width = std::min(plain.size() - from, static_cast<size_t>(exchange.hiddenWidth));
     sealed.plain = plain.replace(from, width, width, '*');

@@ -10,6 +10,13 @@
 
 namespace dovra {
 
+// The buffers, filled with spaces, that the cipher library writes into: the login's own pair, and one
+// size for both directions of every other exchange. An answer is logged with its whole decrypt buffer,
+// so the sizes show in the day's log.
+inline constexpr int LoginEncryptBuffer = 5000;
+inline constexpr int LoginDecryptBuffer = 4000;
+inline constexpr int CipherBuffer = 2000;
+
 // What differs between the exchanges: the log tag, the cipher library's buffer sizes, and the body
 // bytes the log must not show (the login's authentication number).
 struct Exchange {
@@ -20,11 +27,12 @@ struct Exchange {
     int hiddenWidth = 0;
 };
 
-inline constexpr Exchange LoginExchange{"[ Send ", 5000, 4000, CommonHeaderWidth, LoginAuthLayout[0].width};
-inline constexpr Exchange CardReaderLookupExchange{"[ Serc ", 2000, 2000};
-inline constexpr Exchange ManualLookupExchange{"[ Serc ", 2000, 2000};
-inline constexpr Exchange TransactionExchange{"[ Send ", 2000, 2000};
-inline constexpr Exchange AutoCancelExchange{"[ Send ", 2000, 2000};
+inline constexpr Exchange LoginExchange{"[ Send ", LoginEncryptBuffer, LoginDecryptBuffer, CommonHeaderWidth,
+                                        LoginAuthLayout[0].width};
+inline constexpr Exchange CardReaderLookupExchange{"[ Serc ", CipherBuffer, CipherBuffer};
+inline constexpr Exchange ManualLookupExchange{"[ Serc ", CipherBuffer, CipherBuffer};
+inline constexpr Exchange TransactionExchange{"[ Send ", CipherBuffer, CipherBuffer};
+inline constexpr Exchange AutoCancelExchange{"[ Send ", CipherBuffer, CipherBuffer};
 
 enum class EnvelopeError {
     None,
@@ -47,7 +55,7 @@ struct EnvelopeContext {
 std::string LengthPrefix(int count);
 
 // A request's inner prefix counts characters (a Hangul syllable once); an answer's counts bytes.
-std::string FramePlainRequest(std::string_view telegramBuffer);
+std::string FramePlainRequest(std::string_view telegram);
 std::string FramePlainAnswer(std::string_view telegram);
 
 // The plain frame of a decrypted request: its 4-character prefix and the characters that prefix counts.
@@ -74,7 +82,7 @@ struct SealedRequest {
 
 // Frames, encrypts and logs one request. Only a telegram that can be sent is logged, so the day's log
 // never shows a request that did not leave the counter.
-SealedRequest SealRequest(const Exchange& exchange, std::string_view telegramBuffer,
+SealedRequest SealRequest(const Exchange& exchange, std::string_view telegram,
                           const EnvelopeContext& context);
 
 struct OpenedAnswer {

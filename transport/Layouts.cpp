@@ -1,7 +1,5 @@
 #include "transport/Layouts.h"
 
-#include <algorithm>
-
 namespace dovra {
 
 std::string AssembleLoginRequest(const RequestFields& fields) {
@@ -42,8 +40,8 @@ void CutBalanceSplit(std::string_view decrypted, ResponseFields& fields) {
 void CutCardAnswer(std::string_view decrypted, ResponseFields& fields) {
     CutStandardAnswer(decrypted, fields);
     int position = PlainLengthWidth + StandardTelegramWidth + 1;
-    fields.Reserved2 = AnsiMid(decrypted, position, 2);
-    position += 2;
+    fields.Reserved2 = AnsiMid(decrypted, position, Reserved2Width);
+    position += Reserved2Width;
     for (CareItem& item : fields.CareItems) {
         position = CutFields<CareItem>(decrypted, position, item, CareItemLayout);
     }
@@ -53,8 +51,7 @@ bool CutLoginAnswer(std::string_view decrypted, ResponseFields& fields) {
     CutAnswerHeader(decrypted, fields);
     CutFields<LoginAnswer>(decrypted, BodyStart, fields, LoginAnswerLayout);
     const std::string& prefix = fields.PlainLength;
-    if (prefix.size() != PlainLengthWidth ||
-        !std::all_of(prefix.begin(), prefix.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (prefix.size() != PlainLengthWidth || !AllDigits(prefix)) {
         return false;
     }
     std::string telegram = AnsiLeft(decrypted, std::stoi(prefix) + PlainLengthWidth);

@@ -78,6 +78,7 @@ template <class Record> constexpr int LayoutWidth(std::span<const Field<Record>>
 inline constexpr int PlainLengthWidth = 4;
 inline constexpr int LoginRequestWidth = 200;
 inline constexpr int StandardTelegramWidth = 450;
+inline constexpr int Reserved2Width = 2; // between a card answer's 450-byte layout and its care items
 inline constexpr int CareItemCount = 9;
 inline constexpr int CardAnswerWidth = 978; // prefix, 450-byte layout, Reserved2, nine care items
 inline constexpr int MerchantBlockWidth = 255;
@@ -160,9 +161,11 @@ static_assert(LayoutWidth<CommonHeader>(CommonHeaderLayout) + LayoutWidth<LoginA
 static_assert(LayoutWidth<CommonHeader>(CommonHeaderLayout) +
                   LayoutWidth<TransactionBody>(TransactionBodyLayout) ==
               StandardTelegramWidth);
-static_assert(LayoutWidth<CareItem>(CareItemLayout) == 58);
+inline constexpr int CareItemWidth = LayoutWidth<CareItem>(CareItemLayout);
+static_assert(CareItemWidth == 58);
 static_assert(LayoutWidth<BalanceSplit>(BalanceSplitLayout) == 145);
-static_assert(PlainLengthWidth + StandardTelegramWidth + 2 + CareItemCount * 58 == CardAnswerWidth);
+static_assert(PlainLengthWidth + StandardTelegramWidth + Reserved2Width + CareItemCount * CareItemWidth ==
+              CardAnswerWidth);
 static_assert(LayoutWidth<MerchantBlock>(MerchantBlockLayout) == MerchantBlockWidth);
 
 // Appends every field of the layout through PadField.
@@ -183,9 +186,10 @@ int CutFields(std::string_view text, int position, Record& record, std::span<con
     return position;
 }
 
-// TelegramBuffer of the login request: header and AuthNo, 200 bytes.
+// The login request before its length prefix: header and AuthNo, 200 bytes.
 std::string AssembleLoginRequest(const RequestFields& fields);
-// TelegramBuffer of the 450-byte requests: card lookups, approval, cancellation, balance inquiry.
+// The 450-byte requests before their length prefix: card lookups, approval, cancellation, balance
+// inquiry.
 std::string AssembleStandardRequest(const RequestFields& fields);
 
 // Readers of a decrypted answer (the whole decrypt buffer, PlainLength first). Fields past the end of a

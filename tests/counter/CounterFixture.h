@@ -4,6 +4,7 @@
 #include "foundations/AnsiText.h"
 #include "foundations/Cp949.h"
 #include "foundations/Ini.h"
+#include "support/TelegramFields.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

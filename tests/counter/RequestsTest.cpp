@@ -19,19 +19,23 @@ protected:
 
 TEST_F(RequestsTest, LoginSendsTheBusinessNumberAndTheTracedMoment) {
     // Header (the business number as MerchantNo at 37), then AuthNo at 52.
-    EXPECT_EQ(counter.LoginRequest("1208147521", "abc"),
-              "0100030120261207093015093015052301301208147521     abc" + std::string(146, ' '));
+    EXPECT_TRUE(SameTelegram(counter.LoginRequest("1208147521", "abc"),
+                             "0100030120261207093015093015052301301208147521     abc" + std::string(146, ' '),
+                             LoginRequestLaidOut()));
     // Before the first login the merchant number is unknown and the trace number is the time alone.
     Set("ComInfo", "Number", "");
-    EXPECT_EQ(counter.LoginRequest("1208147521", "2580").substr(22, 12), "000000093015");
+    EXPECT_TRUE(HasFields(counter.LoginRequest("1208147521", "2580"), LoginRequestLaidOut(),
+                          {"TraceNo=000000093015"}));
 }
 
 TEST_F(RequestsTest, LookupsTakeTheirMerchantAndIssueCodeFromTheirOwnSettings) {
-    EXPECT_EQ(counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678"), Lookup().Text());
+    EXPECT_TRUE(SameTelegram(counter.CardLookupRequest(LookupSource::CardReader, "9410000012345678"),
+                             Lookup().Text(), StandardLaidOut()));
     Telegram manual = Lookup();
     std::tie(manual.issueCode, manual.trace, manual.merchant, manual.mode) =
         std::tuple("KVRB", "093015887766", "000099887766", "2");
-    EXPECT_EQ(counter.CardLookupRequest(LookupSource::ManualEntry, "9410000012345678"), manual.Text());
+    EXPECT_TRUE(SameTelegram(counter.CardLookupRequest(LookupSource::ManualEntry, "9410000012345678"),
+                             manual.Text(), StandardLaidOut()));
 }
 
 TEST_F(RequestsTest, TransactionsCarryTheChosenItemAndTheEntryAsTyped) {
@@ -53,7 +57,8 @@ TEST_F(RequestsTest, TransactionsCarryTheChosenItemAndTheEntryAsTyped) {
         {balance, {.msgType = "0700", .careCode = "01S", .teacherCode = "T000000001"}},
     };
     for (const auto& [entry, expected] : cases) {
-        EXPECT_EQ(counter.TransactionRequest(entry), expected.Text()) << expected.msgType;
+        EXPECT_TRUE(SameTelegram(counter.TransactionRequest(entry), expected.Text(), StandardLaidOut()))
+            << expected.msgType;
     }
 }
 
@@ -65,11 +70,13 @@ TEST_F(RequestsTest, AutomaticCancellationReversesTheApprovalAsSent) {
     std::tie(expected.transDate, expected.transTime, expected.cancelType, expected.teacherCode,
              expected.message) = std::tuple("20261208", "000005", "2", "", "1 : 월 잔액사용 후, 나머지 본인");
     clock.Set({2026, 12, 8, 0, 0, 5});
-    EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::Now), expected.Text());
+    EXPECT_TRUE(SameTelegram(counter.AutomaticCancellation(approval, CancellationMoment::Now),
+                             expected.Text(), StandardLaidOut()));
     std::tie(expected.sendTime, expected.trace, expected.transDate, expected.transTime) =
         std::tuple("140000", "140000052301", "20261207", "093015");
     clock.Set({2026, 12, 8, 14, 0, 0});
-    EXPECT_EQ(counter.AutomaticCancellation(approval, CancellationMoment::OfApproval), expected.Text());
+    EXPECT_TRUE(SameTelegram(counter.AutomaticCancellation(approval, CancellationMoment::OfApproval),
+                             expected.Text(), StandardLaidOut()));
 }
 
 TEST_F(RequestsTest, PayChecksAskInTheirOrderAndTheServerNeedsAHostAndAWholePort) {

@@ -68,3 +68,51 @@ TEST_F(IniTest, AFileSavedAsUtf8WithAMarkIsReadAndWrittenAsUtf8) {
     EXPECT_EQ(ReadWholeFile(file), "\xEF\xBB\xBF[PellumInfo]\r\ndovra_Ip=10.0.0.9\r\n[ComInfo]\r\n"
                                    "Name=새싹센터\r\nAddress=서울 마포구\r\n");
 }
+
+namespace {
+
+// Text as Notepad's "Unicode" (little endian) or "Unicode big endian" saves it, mark first.
+std::string Utf16File(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(IniTest, AFileSavedAsUtf16IsReadAndWrittenAsUtf16InItsOwnByteOrder) {
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big endian" : "little endian");
+        // Line feeds alone, as some editors leave them. The won sign reaches the caller as CP949's
+        // look-alike backslash, a character beyond 16 bits as two "?", a lone surrogate as one.
+        Put(Utf16File(u"; note\n[PellumInfo]\n  dovra_Ip =  1.2.3.4  \n\n[ComInfo]\nName=새싹센터\n"
+                      u"Odd=€₩😀\xD800\n",
+                      bigEndian));
+        EXPECT_EQ(ReadIni("pelluminfo", "DOVRA_IP", file), "1.2.3.4");
+        EXPECT_EQ(Cp949ToUtf8(ReadIni("ComInfo", "Name", file)), "새싹센터");
+        EXPECT_EQ(ReadIni("ComInfo", "Odd", file), "\xA2\xE6\\???");
+
+        EXPECT_TRUE(WriteIni("PellumInfo", "dovra_Ip", "10.0.0.9", file));
+        EXPECT_TRUE(WriteIni("PellumInfo", "dovra_Port", "15024", file));
+        EXPECT_TRUE(WriteIni(Utf8ToCp949("센터"), Utf8ToCp949("주소"), Utf8ToCp949("서울 마포구"), file));
+        EXPECT_EQ(ReadWholeFile(file), Utf16File(u"; note\r\n[PellumInfo]\r\ndovra_Ip=10.0.0.9\r\n"
+                                                 u"dovra_Port=15024\r\n\r\n[ComInfo]\r\nName=새싹센터\r\n"
+                                                 u"Odd=€₩😀\xD800\r\n[센터]\r\n주소=서울 마포구\r\n",
+                                                 bigEndian));
+        EXPECT_EQ(Cp949ToUtf8(ReadIni(Utf8ToCp949("센터"), Utf8ToCp949("주소"), file)), "서울 마포구");
+
+        // A file holding only the mark stays UTF-16; a last odd byte is a character of its own.
+        Put(Utf16File(u"", bigEndian));
+        EXPECT_TRUE(WriteIni("CustomerInfo", "business_number", "1208147521", file));
+        EXPECT_EQ(ReadWholeFile(file),
+                  Utf16File(u"[CustomerInfo]\r\nbusiness_number=1208147521\r\n", bigEndian));
+        Put(Utf16File(u"[A]\rk=1\r", bigEndian) + "Z");
+        EXPECT_EQ(ReadIni("A", "k", file), "1");
+        EXPECT_TRUE(WriteIni("A", "k", "3", file));
+        EXPECT_EQ(ReadWholeFile(file), Utf16File(u"[A]\r\nk=3\r\nZ\r\n", bigEndian));
+    }
+}

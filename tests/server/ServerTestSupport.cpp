@@ -44,7 +44,7 @@ std::string Telegram(const RequestFields& fields) {
 
 std::string AsDecrypted(const std::string& telegram) {
     std::string plain = FramePlainRequest(telegram) + '\0';
-    return plain + std::string(2000 - plain.size(), ' ');
+    return plain + std::string(CipherBuffer - plain.size(), ' ');
 }
 
 std::int64_t Count(Ledger& ledger, const std::string& sql) {

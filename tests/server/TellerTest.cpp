@@ -4,6 +4,7 @@
 
 #include "foundations/Cp949.h"
 #include "server/AuthNumber.h"
+#include "support/TelegramFields.h"
 
 using namespace dovra;
 using namespace dovra::testing;
@@ -62,36 +63,50 @@ TEST_F(TellerTest, CardExchangesRefuseUnknownCardsAndMerchantsAndShowEachProgram
             RequestFields f = CounterRequest(type, card, "01S", "1000");
             f.MerchantNo = merchant;
             Outcome refused = Ask(f);
-            EXPECT_EQ(refused.respCode + std::to_string(refused.answer.size()) + At(refused.answer, 27, 12) +
-                          At(refused.answer, 278, 32),
-                      code + std::string(type == std::string("0200") ? "978" : "454") + f.TraceNo +
-                          Text(message, 32))
+            bool lookup = type == std::string("0200");
+            EXPECT_TRUE(HasFields(refused.answer, lookup ? CardAnswerLaidOut() : StandardLaidOut(true),
+                                  {"PlainLength=" + std::string(lookup ? "0974" : "0450"),
+                                   "RespCode=" + std::string(code), "TraceNo=" + f.TraceNo,
+                                   "MessageText=" + Text(message, 32)}))
                 << type << " " << card;
+            EXPECT_EQ(refused.answer.size(), lookup ? 978u : 454u) << type;
         }
     }
     // Nothing refused was charged: the month below shows only the two approvals.
     ASSERT_EQ(Approve(Haneul, "01S", "40000").respCode, "00");
     ASSERT_EQ(Approve(Haneul, "03A", "30000").respCode, "00");
     std::string a = Ask(CounterRequest("0200")).answer;
-    EXPECT_EQ(At(a, 1, 4) + At(a, 39, 2) + At(a, 73, 37) + At(a, 168, 27),
-              "097400" + PadField(Haneul, false, 37) + "000220000000040000000180000");
-    EXPECT_EQ(At(a, 228, 82) + At(a, 457, 174) + a.substr(630),
-              Text("김하늘", 10) + Text("서울새싹초등학교", 40) + Text("정상완료", 32) +
-                  "01S000180000040000" + Text("언어치료", 20) + "T000000001" + Text("이수진", 10) + "02S" +
-                  At(a, 518, 55) + "03A000070000030000" + Text("방과후 미술", 20) + "T000000003" +
-                  Text("최유리", 10) + std::string(6 * 58, ' '));
+    EXPECT_TRUE(HasFields(a, CardAnswerLaidOut(),
+                          {"PlainLength=0974", "RespCode=00", "CardData=" + PadField(Haneul, false, 37),
+                           "MonthSupport=000220000", "MonthUsed=000040000", "MonthRemain=000180000",
+                           "StudentName=" + Text("김하늘", 10), "SchoolName=" + Text("서울새싹초등학교", 40),
+                           "MessageText=" + Text("정상완료", 32)}));
+    EXPECT_TRUE(HasFields(
+        a, CardAnswerLaidOut(),
+        {"CareItems[0].ItemCode=01S", "CareItems[0].ItemRemain=000180000", "CareItems[0].ItemAmount=040000",
+         "CareItems[0].ItemName=" + Text("언어치료", 20), "CareItems[0].ItemTeacherCode=T000000001",
+         "CareItems[0].ItemTeacherName=" + Text("이수진", 10), "CareItems[1].ItemCode=02S",
+         "CareItems[2].ItemCode=03A", "CareItems[2].ItemRemain=000070000", "CareItems[2].ItemAmount=030000",
+         "CareItems[2].ItemName=" + Text("방과후 미술", 20), "CareItems[2].ItemTeacherCode=T000000003",
+         "CareItems[2].ItemTeacherName=" + Text("최유리", 10)}));
+    EXPECT_EQ(a.substr(630), std::string(6 * 58, ' ')); // the six items the card does not have
     a = Ask(CounterRequest("0700")).answer;
-    EXPECT_EQ(At(a, 1, 4) + At(a, 228, 10) + a.substr(309),
-              "0450" + Text("김하늘", 10) + "S000040000000180000A000030000000070000" + std::string(107, ' '));
+    EXPECT_TRUE(HasFields(a, BalanceAnswerLaidOut(),
+                          {"PlainLength=0450", "StudentName=" + Text("김하늘", 10), "SupportMark=S",
+                           "SupportUsed=000040000", "SupportRemain=000180000", "AfterSchoolMark=A",
+                           "AfterSchoolUsed=000030000", "AfterSchoolRemain=000070000",
+                           "BalanceRest=" + std::string(107, ' ')}));
 }
 
 TEST_F(TellerTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumberRestoresItsMonth) {
     RequestFields f = CounterRequest("0500", Haneul, "03A", "30000");
     std::string a = Ask(f).answer;
     ASSERT_EQ(a.size(), 454u);
-    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 14) + At(a, 73, 16) + At(a, 126, 10) + At(a, 168, 27) + At(a, 228, 10),
-              "0020261207093015" + std::string(Haneul) + "0000030000" + "000100000000030000000070000" +
-                  Text("김하늘", 10));
+    EXPECT_TRUE(
+        HasFields(a, StandardLaidOut(true),
+                  {"RespCode=00", "TransDate=20261207", "TransTime=093015",
+                   "CardData=" + PadField(Haneul, false, 37), "Amount=0000030000", "MonthSupport=000100000",
+                   "MonthUsed=000030000", "MonthRemain=000070000", "StudentName=" + Text("김하늘", 10)}));
     // The same bytes again, even a moment later, get the first answer and no second charge; another
     // counter's request with the same trace number is another request.
     clock.Set({2026, 12, 7, 9, 30, 20});
@@ -103,9 +118,11 @@ TEST_F(TellerTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumberRe
     EXPECT_EQ(std::vector({Used(Haneul, 'A'), Used(Bada, 'A'), Used(Haneul)}),
               std::vector<std::int64_t>({30000, 30000, 0}));
 
+    // A blank amount is no number: refused, not handed to the conversion.
     const std::tuple<const char*, const char*, const char*, const char*> refusals[] = {
-        {Haneul, "04S", "1000", "99"},   {Haneul, "01S", "0", "73"},      {Haneul, "01S", "12a4", "73"},
-        {Chorong, "01S", "10001", "88"}, {Chorong, "01S", "10000", "00"}, {Chorong, "01S", "1", "88"}};
+        {Haneul, "04S", "1000", "99"},       {Haneul, "01S", "0", "73"},      {Haneul, "01S", "12a4", "73"},
+        {Haneul, "01S", "          ", "73"}, {Chorong, "01S", "10001", "88"}, {Chorong, "01S", "10000", "00"},
+        {Chorong, "01S", "1", "88"}};
     for (auto [card, care, amount, code] : refusals) {
         EXPECT_EQ(Approve(card, care, amount).respCode, code) << care << " " << amount;
     }
@@ -113,14 +130,19 @@ TEST_F(TellerTest, ApprovalChargesTheItemsProgrammeOnceAndCancellationByNumberRe
 
     // Cancelled by its number, an approval gives its amount back to its own month, once.
     std::string number = At(Approve(Bada, "02S", "45000").answer, 136, 12);
-    EXPECT_EQ(CancelByNumber("1234").respCode + CancelByNumber(number, "20261206").respCode, "2222");
+    EXPECT_EQ(CancelByNumber("1234").respCode + CancelByNumber("").respCode +
+                  CancelByNumber(number, "20261206").respCode,
+              "222222");
     // A new month starts full; the cancellation gives the amount back to the approval's month.
     clock.Set({2027, 1, 2, 10, 0, 0});
-    EXPECT_EQ(At(Ask(CounterRequest("0200", Bada)).answer, 186, 9), "000180000");
+    EXPECT_TRUE(
+        HasFields(Ask(CounterRequest("0200", Bada)).answer, CardAnswerLaidOut(), {"MonthRemain=000180000"}));
     // The number may be typed without its leading zeros.
     a = CancelByNumber(number.substr(number.find_first_not_of('0'))).answer;
-    EXPECT_EQ(At(a, 39, 2) + At(a, 56, 8) + At(a, 126, 10) + At(a, 168, 27) + At(a, 228, 10),
-              "00202701020000045000" + std::string("000180000000000000000180000") + Text("이바다", 10));
+    EXPECT_TRUE(
+        HasFields(a, StandardLaidOut(true),
+                  {"RespCode=00", "TransDate=20270102", "Amount=0000045000", "MonthSupport=000180000",
+                   "MonthUsed=000000000", "MonthRemain=000180000", "StudentName=" + Text("이바다", 10)}));
     EXPECT_NE(At(a, 136, 12), number);
     EXPECT_EQ(CancelByNumber(number).respCode, "23");
     EXPECT_TRUE(LedgerProblems(ledger).empty());
@@ -190,10 +212,13 @@ TEST_F(TellerTest, LoginAnswersTheMerchantAndOnlyALoggedInMerchantMovesMoneyOrRe
     f.RespCode = "30";
     std::string a = Ask(f).answer;
     // The prefix counts bytes, so the Hangul below counts twice.
-    EXPECT_EQ(At(a, 1, 8) + a.substr(26), "03090100" + f.TraceNo + "00" + "1208147521     " + "1  " +
-                                              Text("새싹아동발달센터", 60) + "000071052301" +
-                                              std::string(20, ' ') + "02-3456-7890 " +
-                                              Text("서울특별시 마포구 월드컵로 120 3층", 150));
+    EXPECT_TRUE(HasFields(a, LoginAnswerLaidOut(),
+                          {"PlainLength=0309", "MsgType=0100", "TraceNo=" + f.TraceNo, "RespCode=00",
+                           "MerchantNo=1208147521     ", "LoginMark=1", "LoginReserved=  ",
+                           "MerchantName=" + Text("새싹아동발달센터", 60), "MerchantNumber=000071052301",
+                           "MerchantUnused=" + std::string(20, ' '), "MerchantPhone=02-3456-7890 ",
+                           "MerchantAddress=" + Text("서울특별시 마포구 월드컵로 120 3층", 150)}));
+    EXPECT_EQ(a.size(), 313u);
     EXPECT_EQ(Ask(LoginRequest("258")).respCode, "33");
     RequestFields second = LoginRequest("1358");
     second.MerchantNo = "1208147522";

@@ -69,7 +69,7 @@ TEST_F(EnvelopeTest, FramedAnswerInPiecesIsDecryptedOnceAndLoggedWholeAndADamage
     EXPECT_EQ(FramePlainAnswer(body), "0450" + body);
     std::string telegram = "0500" + std::string(446, '1');
     std::string wire;
-    ASSERT_EQ(EncryptToWire(cipher, FramePlainAnswer(telegram), 2000, wire), EnvelopeError::None);
+    ASSERT_EQ(EncryptToWire(cipher, FramePlainAnswer(telegram), CipherBuffer, wire), EnvelopeError::None);
 
     // Nothing else is taken for a count, and the assembler that refused one takes the next answer.
     TelegramAssembler assembler;
