@@ -137,13 +137,18 @@ build_qt_windows_sdk() {
     rm -rf "$prefix/doc"
     mkdir -p "$prefix/licenses/3rdparty"
     cp "$src/LICENSES/"*.txt "$prefix/licenses/"
-    local part
-    for part in zlib libpng freetype harfbuzz-ng pcre2 double-conversion md4c tinycbor; do
+    # Every part of src/3rdparty that these modules compile in, with its attribution, the licence files
+    # that attribution names, and FreeType's own licence, which its LICENSE.txt only points to.
+    local part licence
+    for part in blake2 double-conversion easing freetype harfbuzz-ng icc libpng libpsl md4 md4c md5 pcre2 \
+        rfc6234 sha1 sha3 tinycbor zlib; do
         mkdir -p "$prefix/licenses/3rdparty/$part"
-        find "$src/src/3rdparty/$part" -maxdepth 2 \
-            \( -iname 'licen[cs]e*' -o -iname 'copying*' -o -name 'FTL.TXT' -o -name 'qt_attribution.json' \) \
-            -exec cp {} "$prefix/licenses/3rdparty/$part/" \;
+        cp "$src/src/3rdparty/$part/qt_attribution.json" "$prefix/licenses/3rdparty/$part/"
+        for licence in $(sed -n 's/.*"LicenseFile": *"\([^"]*\)".*/\1/p' "$src/src/3rdparty/$part/qt_attribution.json"); do
+            cp "$src/src/3rdparty/$part/$licence" "$prefix/licenses/3rdparty/$part/"
+        done
     done
+    cp "$src/src/3rdparty/freetype/docs/FTL.TXT" "$prefix/licenses/3rdparty/freetype/"
     cp "$src/debian/copyright" "$prefix/licenses/debian-copyright"
     rm -rf "$work/build"
     qt_sdk_stamp >"$prefix/dovra-sdk-stamp.txt"
