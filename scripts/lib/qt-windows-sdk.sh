@@ -1,6 +1,6 @@
 # Shared by scripts/windows: the Qt 6.4.2 SDK for 64-bit Windows the cross build links against.
 # It is Debian's own qt6-base source package with Debian's patch series (the security fixes among them)
-# applied, built with the MinGW-w64 GCC: about 15 minutes on 2 cores. The team's prebuilt copy beside
+# applied, built with the MinGW-w64 GCC: 72 processor-minutes. The team's prebuilt copy beside
 # the repository is used only when its stamp says it was built exactly so; otherwise the SDK is built
 # once into a cache folder outside every build tree.
 
