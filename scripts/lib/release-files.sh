@@ -13,6 +13,12 @@ dll_imports() {
     x86_64-w64-mingw32-objdump -p "$1" 2>/dev/null | sed -n 's/^\tDLL Name: //p'
 }
 
+# stage_fault TEXT: one fault of check_stage, which counts them in its own "faults".
+stage_fault() {
+    echo "stage check: $*" >&2
+    faults=$((faults + 1))
+}
+
 # check_stage STAGE VERSION PRODUCT PUBLISHER: the staged program, cipher library and settings tool carry
 # the version resource the build meant, the program its manifest, and build-info.txt names the version.
 check_stage() {
@@ -25,63 +31,39 @@ check_stage() {
                 CompanyName) want=$publisher ;;
             esac
             got=$(version_string "$stage/$file" "$key")
-            [ "$got" = "$want" ] || {
-                echo "stage check: $file's $key is '$got', not '$want'" >&2
-                faults=$((faults + 1))
-            }
+            [ "$got" = "$want" ] || stage_fault "$file's $key is '$got', not '$want'"
         done
-        [ -n "$(version_string "$stage/$file" FileDescription)" ] || {
-            echo "stage check: $file has no FileDescription" >&2
-            faults=$((faults + 1))
-        }
+        [ -n "$(version_string "$stage/$file" FileDescription)" ] || stage_fault "$file has no FileDescription"
     done
     # One manifest, or Windows takes whichever it finds first.
-    [ "$(wrestool -l -t 24 "$stage/dovra.exe" | wc -l)" = 1 ] || {
-        echo "stage check: dovra.exe holds $(wrestool -l -t 24 "$stage/dovra.exe" | wc -l) manifests, not 1" >&2
-        faults=$((faults + 1))
-    }
+    [ "$(wrestool -l -t 24 "$stage/dovra.exe" | wc -l)" = 1 ] ||
+        stage_fault "dovra.exe holds $(wrestool -l -t 24 "$stage/dovra.exe" | wc -l) manifests, not 1"
     manifest=$(wrestool -x --raw -t 24 -n 1 "$stage/dovra.exe" 2>/dev/null || true)
     for want in '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a' '>PerMonitorV2' '>true/pm<' 'level="asInvoker"' \
         'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'; do
-        [[ $manifest == *"$want"* ]] || {
-            echo "stage check: dovra.exe's manifest lacks $want" >&2
-            faults=$((faults + 1))
-        }
+        [[ $manifest == *"$want"* ]] || stage_fault "dovra.exe's manifest lacks $want"
     done
-    [[ $manifest != *"<activeCodePage"* ]] || {
-        echo "stage check: dovra.exe's manifest sets an activeCodePage; the program's CP949 is its own" >&2
-        faults=$((faults + 1))
-    }
-    grep -q "^version: $version"$'\r'"\$" "$stage/build-info.txt" 2>/dev/null || {
-        echo "stage check: build-info.txt is missing or does not name version $version" >&2
-        faults=$((faults + 1))
-    }
-    local texts=0 text imports
+    [[ $manifest != *"<activeCodePage"* ]] ||
+        stage_fault "dovra.exe's manifest sets an activeCodePage; the program's CP949 is its own"
+    grep -q "^version: $version"$'\r'"\$" "$stage/build-info.txt" 2>/dev/null ||
+        stage_fault "build-info.txt is missing or does not name version $version"
+    local texts=0 text
     while read -r text; do
         texts=$((texts + 1))
-        [ -f "$stage/${text//\\//}" ] || {
-            echo "stage check: THIRD-PARTY.txt names $text, which is not in the program folder" >&2
-            faults=$((faults + 1))
-        }
+        [ -f "$stage/${text//\\//}" ] || stage_fault "THIRD-PARTY.txt names $text, which is not in the program folder"
     done < <(sed -n 's/^  texts: //p' "$stage/THIRD-PARTY.txt" 2>/dev/null | tr -d '\r' | tr ' ' '\n' | sort -u)
-    [ "$texts" -gt 0 ] || {
-        echo "stage check: THIRD-PARTY.txt is missing or names no licence text" >&2
-        faults=$((faults + 1))
-    }
+    [ "$texts" -gt 0 ] || stage_fault "THIRD-PARTY.txt is missing or names no licence text"
     # The LGPL'd cipher libraries stay replaceable: each is a DLL of its own, loaded from beside TSeed.dll.
     local user library
     while read -r user library; do
-        [ -f "$stage/$library" ] && dll_imports "$stage/$user" | grep -qx "$library" || {
-            echo "stage check: $user does not load $library from the program folder" >&2
-            faults=$((faults + 1))
-        }
+        [ -f "$stage/$library" ] && dll_imports "$stage/$user" | grep -qx "$library" ||
+            stage_fault "$user does not load $library from the program folder"
     done <<<"TSeed.dll libgcrypt-20.dll
 libgcrypt-20.dll libgpg-error-0.dll"
     # A folder of the machine that built a file makes two builds of one commit differ, and tells
     # nobody anything: neither this build's folders nor any other's.
     if grep -rlaE -e "$PWD" -e '/(tmp|root|home)/[^/ ]+/' --include='*.dll' --include='*.exe' "$stage" >&2; then
-        echo "stage check: the files above name a folder of the machine that built them" >&2
-        faults=$((faults + 1))
+        stage_fault "the files above name a folder of the machine that built them"
     fi
     [ "$faults" = 0 ] || return 1
     echo "stage check: dovra.exe, TSeed.dll and dovra-settings.exe are $version of '$product' by $publisher; manifest, build-info.txt and the $texts licence texts THIRD-PARTY.txt names in place; libgcrypt and libgpg-error beside TSeed.dll"
