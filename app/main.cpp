@@ -4,9 +4,11 @@
 #include "foundations/InstanceLock.h"
 #include "foundations/ProgramLog.h"
 #include "windows/common/CommonTexts.h"
+#include "windows/common/Face.h"
 #include "windows/common/Fonts.h"
 #include "windows/common/QtMessageLog.h"
 #include "windows/common/QtPath.h"
+#include "windows/login/Form3.h"
 #include "windows/receipt/PrinterCanvas.h"
 
 #include "BuildSettings.h"
@@ -30,6 +32,8 @@ int main(int argc, char* argv[]) {
     QtMessageLog qtMessages(programLog);
 
     QApplication app(argc, argv);
+    // Decoded while the fonts, the settings and the login window's controls are made.
+    FaceReadAhead loginFace(Form3::FaceName);
     LoadShippedFonts();
     QApplication::setApplicationName(CommonTexts::AppTitle);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 #include "windows/common/QtPath.h"
 
 #include <fstream>
+#include <optional>
 
 using namespace dovra;
 
@@ -164,18 +165,27 @@ TEST_F(LoginTest, AnUnwritableLogIsToldEvenWhenTheWindowIsGone) {
 }
 
 // The faces carry every label of the windows: each is drawn as its picture, pixel for pixel, or the
-// window shows blank.
+// window shows blank; the same when its picture was read ahead on another thread, and after a picture
+// read ahead was never taken.
 TEST(FaceTest, DrawsEachWindowsPicture) {
+    { FaceReadAhead untaken(QStringLiteral("Form1")); }
     for (const char* name : {"Form1", "Form2", "Form3", "Form5", "Form6"}) {
-        const QString resource = QStringLiteral(":/faces/%1.png").arg(QLatin1String(name));
-        const QImage picture = QImage(resource).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage picture = QImage(QStringLiteral(":/faces/%1.bmp").arg(QLatin1String(name)))
+                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
         ASSERT_FALSE(picture.isNull()) << name;
-        QWidget window;
-        window.resize(picture.size());
-        auto* face = new Face(resource, &window);
-        QImage drawn(picture.size(), QImage::Format_ARGB32_Premultiplied);
-        drawn.fill(Qt::transparent);
-        face->render(&drawn);
-        EXPECT_TRUE(drawn == picture) << name << " is not drawn as its picture";
+        for (bool readAhead : {false, true}) {
+            std::optional<FaceReadAhead> ahead;
+            if (readAhead) {
+                ahead.emplace(QLatin1String(name));
+            }
+            QWidget window;
+            window.resize(picture.size());
+            auto* face = new Face(QLatin1String(name), &window);
+            QImage drawn(picture.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            face->render(&drawn);
+            EXPECT_TRUE(drawn == picture)
+                << name << (readAhead ? " read ahead" : "") << " is not drawn as its picture";
+        }
     }
 }

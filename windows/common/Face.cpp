@@ -1,9 +1,12 @@
 #include "windows/common/Face.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 
+#include <future>
+#include <map>
 #include <utility>
 
 namespace dovra {
@@ -11,33 +14,63 @@ namespace dovra {
 namespace {
 constexpr int TwipsPerPixel = 15;
 
-// Read as the PNG it is: a reader left to find the format asks every image plugin of the system first,
+// A picture at one pixel per point, and at two only for a screen that has more than one, as
+// QIcon(resource) would read them.
+struct Pictures {
+    QImage single;
+    QImage twice;
+};
+
+// Read as what it is: a reader left to find the format asks every image plugin of the system first,
 // loading each of them (and the SVG module) before the first window can show.
-QPixmap ReadPng(const QString& file) {
-    QImageReader reader(file, QByteArrayLiteral("png"));
+QImage Read(const QString& file, const QByteArray& format) {
+    QImageReader reader(file, format);
     reader.setAutoDetectImageFormat(false);
     QImage image = reader.read();
     image.setDevicePixelRatio(1.0);
-    return QPixmap::fromImage(std::move(image));
+    return image;
 }
 
-// The picture as QIcon(resource) would hold it: the one at two pixels per point only for a screen that
-// has more than one.
-QIcon Picture(const QString& resource) {
-    QIcon picture(ReadPng(resource));
-    if (qApp->devicePixelRatio() > 1.0) {
-        QString twice = resource;
-        twice.insert(twice.lastIndexOf(u'.'), QStringLiteral("@2x"));
-        QPixmap larger = ReadPng(twice);
-        if (!larger.isNull()) {
-            picture.addPixmap(larger);
-        }
+// The build leaves a window's face at one pixel per point as a bitmap, other pictures as PNGs.
+Pictures ReadPictures(const QString& name, bool twice) {
+    const QString base = QStringLiteral(":/faces/") + name;
+    const QString bitmap = base + QStringLiteral(".bmp");
+    Pictures pictures{
+        QFile::exists(bitmap) ? Read(bitmap, "bmp") : Read(base + QStringLiteral(".png"), "png"), {}};
+    if (twice) {
+        pictures.twice = Read(base + QStringLiteral("@2x.png"), "png");
     }
-    return picture;
+    return pictures;
+}
+
+bool ScreenNeedsTwice() {
+    return qApp->devicePixelRatio() > 1.0;
+}
+
+// Pictures being read ahead, by name; touched on the main thread only.
+std::map<QString, std::future<Pictures>>& ReadingAhead() {
+    static std::map<QString, std::future<Pictures>> reading;
+    return reading;
 }
 } // namespace
 
-Face::Face(const QString& resource, QWidget* parent) : QWidget(parent), picture_(Picture(resource)) {
+QIcon ShippedPicture(const QString& name) {
+    Pictures pictures;
+    auto ahead = ReadingAhead().find(name);
+    if (ahead != ReadingAhead().end()) {
+        pictures = ahead->second.get();
+        ReadingAhead().erase(ahead);
+    } else {
+        pictures = ReadPictures(name, ScreenNeedsTwice());
+    }
+    QIcon picture(QPixmap::fromImage(std::move(pictures.single)));
+    if (!pictures.twice.isNull()) {
+        picture.addPixmap(QPixmap::fromImage(std::move(pictures.twice)));
+    }
+    return picture;
+}
+
+Face::Face(const QString& name, QWidget* parent) : QWidget(parent), picture_(ShippedPicture(name)) {
     setObjectName("Face");
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(parent->size());
@@ -47,6 +80,15 @@ Face::Face(const QString& resource, QWidget* parent) : QWidget(parent), picture_
 void Face::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     picture_.paint(&painter, rect());
+}
+
+FaceReadAhead::FaceReadAhead(const QString& name) : name_(name) {
+    ReadingAhead().emplace(name, std::async(std::launch::async, ReadPictures, name, ScreenNeedsTwice()));
+}
+
+// A picture nobody took is still being decoded or waits here: the erased future waits for its thread.
+FaceReadAhead::~FaceReadAhead() {
+    ReadingAhead().erase(name_);
 }
 
 void PlaceTwips(QWidget* control, int left, int top, int width, int height) {

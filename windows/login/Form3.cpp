@@ -16,13 +16,15 @@ const QString Version = QStringLiteral("Version: 44");
 } // namespace Texts
 } // namespace
 
+const QString Form3::FaceName = QStringLiteral("Form3");
+
 Form3::Form3(const Services& services, QWidget* parent)
     : QWidget(parent), login_(new Login(services.exchanges, this)), services_(services) {
     setObjectName("Form3");
     setWindowTitle(CommonTexts::Title);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(750, 700);
-    new Face(QStringLiteral(":/faces/Form3.png"), this);
+    new Face(FaceName, this);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName("Text1");

@@ -17,6 +17,9 @@ class Form3 : public QWidget {
 public:
     explicit Form3(const Services& services, QWidget* parent = nullptr);
 
+    // The window's picture, read ahead while the program starts.
+    static const QString FaceName;
+
 signals:
     // The settings are written and this window is closed: the main window may open.
     void LoginAccepted();

@@ -15,7 +15,7 @@ const QString Cancel = QStringLiteral("취소");
 Form2::Form2(const Services& services, Entry::Kind kind, QWidget* main)
     : CardLookupWindow(services, LookupSource::ManualEntry, kind, main) {
     setObjectName("Form2");
-    new Face(QStringLiteral(":/faces/Form2.png"), this);
+    new Face(QStringLiteral("Form2"), this);
 
     // No digit filter and no jump to the next box: the merchant moves on with Tab or the mouse.
     auto box = [this](const char* name, int left, int height) {

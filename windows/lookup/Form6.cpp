@@ -20,7 +20,7 @@ const QString Cancel = QStringLiteral("취소");
 Form6::Form6(const Services& services, Entry::Kind kind, QWidget* main)
     : CardLookupWindow(services, LookupSource::CardReader, kind, main) {
     setObjectName("Form6");
-    new Face(QStringLiteral(":/faces/Form6.png"), this);
+    new Face(QStringLiteral("Form6"), this);
 
     // Below the bottom edge: it holds the focus for the reader without the merchant seeing the track.
     Text1 = new QLineEdit(this);

@@ -39,10 +39,10 @@ Form1::Form1(const Services& services, QWidget* parent)
       tray_(services.tray) {
     setObjectName("Form1");
     setWindowTitle(CommonTexts::Title);
-    setWindowIcon(QIcon(QStringLiteral(":/faces/icon.png")));
+    setWindowIcon(ShippedPicture(QStringLiteral("icon")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(750, 700);
-    new Face(QStringLiteral(":/faces/Form1.png"), this);
+    new Face(QStringLiteral("Form1"), this);
     BuildControls();
     Form_Load();
 }

@@ -34,7 +34,7 @@ Form5::Form5(const Services& services, Receipt receipt, QWidget* parent)
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(340, 140);
-    new Face(QStringLiteral(":/faces/Form5.png"), this);
+    new Face(QStringLiteral("Form5"), this);
 
     auto* Command1 = new QPushButton(Texts::Yes, this);
     Command1->setObjectName("Command1");
