@@ -72,6 +72,7 @@ TEST_F(LoginTest, SendsWhatWasTypedAndSavesTheMerchantInOrder) {
     std::filesystem::create_directories(paths().root);
     peer->Answer(LoginAnswered("00", "새싹아동발달센터", address), ScriptedPeer::Delivery::InPieces);
     LogIn("abc");
+    EXPECT_EQ(Box("Text4")->displayText().toStdString(), "***");
     ASSERT_TRUE(peer->WaitForRequests(1));
     EXPECT_EQ(peer->requests[0].substr(4 + 34), "30" + Fit("1208147521", 15) + Fit("abc", 149));
     ASSERT_TRUE(QTest::qWaitFor([&] { return accepted; }, 5000));

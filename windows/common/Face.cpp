@@ -73,6 +73,8 @@ QIcon ShippedPicture(const QString& name) {
 Face::Face(const QString& name, QWidget* parent) : QWidget(parent), picture_(ShippedPicture(name)) {
     setObjectName("Face");
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // It covers the window: the window need not fill its background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     resize(parent->size());
     lower();
 }

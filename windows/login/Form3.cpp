@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QProxyStyle>
 
 namespace dovra {
 
@@ -14,6 +15,17 @@ namespace Texts {
 const QString Login = QStringLiteral("로그인");
 const QString Version = QStringLiteral("Version: 44");
 } // namespace Texts
+
+// The authentication number shows as stars, as on the counters' other programs. A style sheet would do
+// the same at a good part of the window's making and drawing.
+class StarsForPassword : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        return hint == SH_LineEdit_PasswordCharacter ? u'*'
+                                                     : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 } // namespace
 
 const QString Form3::FaceName = QStringLiteral("Form3");
@@ -34,7 +46,9 @@ Form3::Form3(const Services& services, QWidget* parent)
     Text4 = new QLineEdit(this);
     Text4->setObjectName("Text4");
     Text4->setEchoMode(QLineEdit::Password);
-    Text4->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    auto* stars = new StarsForPassword;
+    stars->setParent(Text4);
+    Text4->setStyle(stars);
     PlaceTwips(Text4, 3360, 4620, 3855, 495);
     Text4->installEventFilter(this);
 
