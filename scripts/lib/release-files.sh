@@ -1,6 +1,15 @@
-# Shared by scripts/windows: what the shipped files say they are, read back from the files themselves,
-# and their Authenticode signatures. Run as a program, it signs one file in place (makensis calls it so
-# for the installer and the uninstaller): release-files.sh PKCS12 PASSWORD_FILE TIMESTAMP_URL|- FILE
+# Shared by scripts/windows and scripts/bench-startup: the files as the installer packs them, what they
+# say they are, read back from the files themselves, and their Authenticode signatures. Run as a program,
+# it signs one file in place (makensis calls it so for the installer and the uninstaller):
+#   release-files.sh PKCS12 PASSWORD_FILE TIMESTAMP_URL|- FILE
+
+# stage_program BUILD STAGE: what the install step leaves, stripped, as the installer packs it. Stripping
+# writes a time into each file's header: SOURCE_DATE_EPOCH's where set.
+stage_program() {
+    rm -rf "$2"
+    cmake --install "$1" --prefix "$2" --strip >/dev/null
+    find "$2" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+}
 
 # version_string FILE KEY: the value of KEY in FILE's version resource. A resource's strings are UTF-16
 # with each key and value ending in a NUL, so once the NULs are line ends, a value is the line after its key.
