@@ -1,10 +1,10 @@
 // Draws the window faces and the icon from their SVG sources into PNGs at one and two pixels per
 // point ("Form1.png", "Form1@2x.png"), at build time, so the program needs no SVG support of its own
 // and looks the same wherever it runs. With --bitmap the pictures at one pixel per point are
-// uncompressed bitmaps ("Form1.bmp") instead: a window face covers its window, and reading a bitmap
-// takes a third of the time decoding the PNG took while the merchant waited for the window. The labels on the
-// faces are text: they are drawn here with the build machine's fonts and travel as pixels. With --ico it
-// makes the icon Windows shows for the program file and its Start-menu entry instead.
+// uncompressed bitmaps ("Form1.bmp") instead: a window face covers its window, and a bitmap is read in
+// a third of the time its PNG took to decode while the merchant waited for the window. The labels on
+// the faces are text: they are drawn here with the build machine's fonts and travel as pixels. With
+// --ico it makes the icon Windows shows for the program file and its Start-menu entry instead.
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>

@@ -7,6 +7,7 @@
 
 #include <future>
 #include <map>
+#include <system_error>
 #include <utility>
 
 namespace dovra {
@@ -85,7 +86,11 @@ void Face::paintEvent(QPaintEvent*) {
 }
 
 FaceReadAhead::FaceReadAhead(const QString& name) : name_(name) {
-    ReadingAhead().emplace(name, std::async(std::launch::async, ReadPictures, name, ScreenNeedsTwice()));
+    try {
+        ReadingAhead().emplace(name, std::async(std::launch::async, ReadPictures, name, ScreenNeedsTwice()));
+    } catch (const std::system_error&) {
+        // No thread to be had: the window reads its picture itself, as it would without this.
+    }
 }
 
 // A picture nobody took is still being decoded or waits here: the erased future waits for its thread.
