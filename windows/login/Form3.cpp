@@ -16,8 +16,8 @@ const QString Login = QStringLiteral("로그인");
 const QString Version = QStringLiteral("Version: 44");
 } // namespace Texts
 
-// The authentication number shows as stars, as on the counters' other programs. A style sheet would do
-// the same at a good part of the window's making and drawing.
+// The authentication number shows as stars rather than the style's dots. A style sheet did the same at a
+// good part of the window's making and drawing.
 class StarsForPassword : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
