@@ -25,6 +25,7 @@ int main(int argc, char* argv[]) {
         return WriteToStartersOutput(VersionLine(BuildSettings::Version, BuildSettings::Demo)) ? 0 : 1;
     }
 
+    SystemFontsReadAhead systemFonts;
     SystemClock clock;
     SettingsPaths paths{DefaultSettingsRoot()};
     auto programLog = std::make_shared<const ProgramLog>(paths.ProgramLogFolder(), clock);

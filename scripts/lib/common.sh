@@ -5,7 +5,7 @@
 # real-window runs, and X's own libraries for the tool that times the start (scripts/bench-startup).
 DOVRA_PACKAGES=(
     cmake g++ make pkg-config
-    libgcrypt20-dev zlib1g-dev libsqlite3-dev
+    libgcrypt20-dev zlib1g-dev libsqlite3-dev libfontconfig-dev
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libgtest-dev libbenchmark-dev
     fonts-nanum fonts-naver-d2coding

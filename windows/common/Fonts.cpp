@@ -6,6 +6,12 @@
 #include <QDir>
 #include <QFontDatabase>
 
+#ifdef DOVRA_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
+#include <system_error>
+
 namespace dovra {
 
 namespace {
@@ -25,6 +31,18 @@ void LoadWhereMissing(const QStringList& names, const QStringList& files) {
     }
 }
 } // namespace
+
+SystemFontsReadAhead::SystemFontsReadAhead() {
+#ifdef DOVRA_FONTCONFIG
+    try {
+        // Qt's own FcInit() later finds the configuration read; were it still being read, fontconfig lets
+        // one of the two readings stand and drops the other.
+        reading_ = std::async(std::launch::async, [] { FcInit(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: Qt reads the configuration itself, as it would without this.
+    }
+#endif
+}
 
 void LoadShippedFonts() {
     // Its bold face too: the calendar's month and year are drawn in it.
