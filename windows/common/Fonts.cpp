@@ -8,9 +8,9 @@
 
 #ifdef DOVRA_FONTCONFIG
 #include <fontconfig/fontconfig.h>
-#endif
 
 #include <system_error>
+#endif
 
 namespace dovra {
 

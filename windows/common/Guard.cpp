@@ -1,18 +1,20 @@
 #include "windows/common/Guard.h"
 
-#include "exchanges/Guard.h"
 #include "windows/common/CommonTexts.h"
 
 #include <QTimer>
 
 namespace dovra {
 
+namespace {
+QString UnexpectedText(const QString& detail) {
+    return detail.isEmpty() ? CommonTexts::Unexpected : CommonTexts::Unexpected + QLatin1Char('\n') + detail;
+}
+} // namespace
+
 void TellUnexpected(const Services& services, QWidget* window, const std::string& detail) {
-    QString text = CommonTexts::Unexpected;
-    if (!detail.empty()) {
-        text += QLatin1Char('\n') + QString::fromLocal8Bit(detail);
-    }
-    services.messages.Show(window, text, CommonTexts::Title, MessageIcon::Warning);
+    services.messages.Show(window, UnexpectedText(QString::fromLocal8Bit(detail)), CommonTexts::Title,
+                           MessageIcon::Warning);
 }
 
 void TellOutcome(const Services& services, QWidget* window, const ExchangeOutcome& outcome,
@@ -22,10 +24,6 @@ void TellOutcome(const Services& services, QWidget* window, const ExchangeOutcom
     } else if (!outcome.message.isEmpty()) {
         services.messages.Show(window, outcome.message, title, MessageIcon::None);
     }
-}
-
-void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept {
-    LogFault(services.programLog(), where, detail);
 }
 
 // Later in the event loop, so the exchange in hand is not held up by a message box. The call waits on
@@ -41,11 +39,7 @@ void TellRunWarnings(Exchanges& exchanges, MessageBoxes& messages) {
     QObject::connect(
         &exchanges, &Exchanges::FaultInCancellations, &exchanges,
         [&messages](const QString& detail) {
-            QString text = CommonTexts::Unexpected;
-            if (!detail.isEmpty()) {
-                text += QLatin1Char('\n') + detail;
-            }
-            messages.Show(nullptr, text, CommonTexts::Title, MessageIcon::Warning);
+            messages.Show(nullptr, UnexpectedText(detail), CommonTexts::Title, MessageIcon::Warning);
         },
         Qt::QueuedConnection);
 }

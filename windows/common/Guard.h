@@ -1,13 +1,13 @@
 #pragma once
 
 #include "exchanges/ExchangeOutcome.h"
+#include "exchanges/Guard.h"
 #include "windows/common/Services.h"
 
 #include <QWidget>
 
-#include <exception>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <type_traits>
 
 namespace dovra {
@@ -20,39 +20,24 @@ void TellUnexpected(const Services& services, QWidget* window, const std::string
 void TellOutcome(const Services& services, QWidget* window, const ExchangeOutcome& outcome,
                  const QString& title);
 
-// Every caught fault reaches the support desk, told to the merchant or not; an empty detail stands for
-// an exception that carried no text.
-void LogFault(const Services& services, const QObject* where, std::string_view detail) noexcept;
-
 // Runs one event handler so that no exception leaves it: one that reached the event loop would end the
 // program in the middle of a transaction. On a fault, recover() puts things right (a fault of its own is
 // swallowed, as there is nothing left to try) and the merchant is told, unless a recover() that answers
 // with a bool says not to; the program goes on.
 template <class Handler, class Recover>
 void RunGuarded(const Services& services, QWidget* window, Handler&& handler, Recover&& recover) {
-    std::string detail;
-    try {
-        handler();
-        return;
-    } catch (const std::exception& fault) {
-        detail = fault.what();
-    } catch (...) {
-    }
-    LogFault(services, window, detail);
+    std::optional<std::string> fault;
     bool tell = true;
-    try {
+    GuardStep(services.programLog(), window, handler, [&](const std::string& detail) {
+        fault = detail;
         if constexpr (std::is_same_v<decltype(recover()), bool>) {
             tell = recover();
         } else {
             recover();
         }
-    } catch (const std::exception& fault) {
-        LogFault(services, window, std::string("while recovering: ") + fault.what());
-    } catch (...) {
-        LogFault(services, window, "while recovering");
-    }
-    if (tell) {
-        TellUnexpected(services, window, detail);
+    });
+    if (fault && tell) {
+        TellUnexpected(services, window, *fault);
     }
 }
 
