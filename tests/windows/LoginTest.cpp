@@ -2,10 +2,15 @@
 #include "foundations/PathText.h"
 #include "support/WindowFixture.h"
 #include "windows/common/Face.h"
+#include "windows/common/FaceBitmap.h"
 #include "windows/common/QtPath.h"
 
+#include <QBuffer>
+
+#include <cstring>
 #include <fstream>
 #include <optional>
+#include <vector>
 
 using namespace dovra;
 
@@ -166,27 +171,68 @@ TEST_F(LoginTest, AnUnwritableLogIsToldEvenWhenTheWindowIsGone) {
 }
 
 // The faces carry every label of the windows: each is drawn as its picture, pixel for pixel, or the
-// window shows blank; the same when its picture was read ahead on another thread, and after a picture
-// read ahead was never taken.
+// window shows blank. At one pixel per point the picture is the bitmap as any reader decodes it; at two
+// (the run with QT_SCALE_FACTOR=2) the larger picture, also when it was read ahead on another thread, and
+// after a picture read ahead was never taken.
 TEST(FaceTest, DrawsEachWindowsPicture) {
+    const qreal ratio = qApp->devicePixelRatio();
     { FaceReadAhead untaken(QStringLiteral("Form1")); }
     for (const char* name : {"Form1", "Form2", "Form3", "Form5", "Form6"}) {
-        const QImage picture = QImage(QStringLiteral(":/faces/%1.bmp").arg(QLatin1String(name)))
-                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QString file =
+            ratio > 1 ? QStringLiteral(":/faces/%1@2x.png") : QStringLiteral(":/faces/%1.bmp");
+        QImage picture =
+            QImage(file.arg(QLatin1String(name))).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         ASSERT_FALSE(picture.isNull()) << name;
+        picture.setDevicePixelRatio(ratio);
         for (bool readAhead : {false, true}) {
             std::optional<FaceReadAhead> ahead;
             if (readAhead) {
                 ahead.emplace(QLatin1String(name));
             }
             QWidget window;
-            window.resize(picture.size());
+            window.resize(picture.deviceIndependentSize().toSize());
             auto* face = new Face(QLatin1String(name), &window);
             QImage drawn(picture.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.setDevicePixelRatio(ratio);
             drawn.fill(Qt::transparent);
             face->render(&drawn);
             EXPECT_TRUE(drawn == picture)
-                << name << (readAhead ? " read ahead" : "") << " is not drawn as its picture";
+                << name << (readAhead ? " read ahead" : "") << " is not drawn as its picture at " << ratio
+                << " pixels per point";
         }
+    }
+}
+
+// A face is drawn where its pixels lie when they lie on a four-byte boundary, from a copy when they do
+// not; bytes laid out otherwise, a bitmap as other programs write one or one cut short, are left to the
+// image reader.
+TEST(FaceBitmapTest, PixelsAreTakenInPlaceOrCopiedAndOtherBitmapsRefused) {
+    QImage picture(5, 3, QImage::Format_RGB32); // odd width: a row's length is not a power of two
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixel(x, y, qRgb(40 * x, 80 * y, 7 + x * y));
+        }
+    }
+    const QByteArray bytes = FaceBitmapBytes(picture);
+    std::vector<quint32> words(static_cast<size_t>(bytes.size()) / 4);
+    std::memcpy(words.data(), bytes.constData(), static_cast<size_t>(bytes.size()));
+    const auto* aligned = reinterpret_cast<const uchar*>(words.data());
+    const QImage inPlace = FaceBitmapPicture(aligned, bytes.size());
+    EXPECT_TRUE(inPlace == picture) << "the picture read in place differs from the one written";
+    EXPECT_EQ(inPlace.constBits(), aligned + FaceBitmapPixelsAt) << "the picture was copied";
+    EXPECT_TRUE(QImage::fromData(bytes, "BMP") == picture) << "a reader of bitmaps sees another picture";
+
+    const QByteArray shifted = '\0' + bytes;
+    const QImage copied =
+        FaceBitmapPicture(reinterpret_cast<const uchar*>(shifted.constData()) + 1, bytes.size());
+    EXPECT_TRUE(copied == picture) << "the picture copied from unaligned pixels differs";
+    EXPECT_EQ(reinterpret_cast<quintptr>(copied.constBits()) % 4, 0u);
+
+    QBuffer written;
+    written.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&written, "BMP"));
+    for (const QByteArray& other : {written.data(), bytes.chopped(4)}) {
+        EXPECT_TRUE(
+            FaceBitmapPicture(reinterpret_cast<const uchar*>(other.constData()), other.size()).isNull());
     }
 }

@@ -1,10 +1,11 @@
 // Draws the window faces and the icon from their SVG sources into PNGs at one and two pixels per
 // point ("Form1.png", "Form1@2x.png"), at build time, so the program needs no SVG support of its own
-// and looks the same wherever it runs. With --bitmap the pictures at one pixel per point are
-// uncompressed bitmaps ("Form1.bmp") instead: a window face covers its window, and a bitmap is read in
-// a third of the time its PNG took to decode while the merchant waited for the window. The labels on
-// the faces are text: they are drawn here with the build machine's fonts and travel as pixels. With
-// --ico it makes the icon Windows shows for the program file and its Start-menu entry instead.
+// and looks the same wherever it runs. With --bitmap the pictures at one pixel per point are bitmaps
+// ("Form1.bmp") instead, laid out as the program draws them (FaceBitmap.h): a window face covers its
+// window, and the program shows it where it lies in the program file, with nothing to decode while the
+// merchant waits for the window. The labels on the faces are text: they are drawn here with the build
+// machine's fonts and travel as pixels. With --ico it makes the icon Windows shows for the program file
+// and its Start-menu entry instead.
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+
+#include "windows/common/FaceBitmap.h"
 
 #include <cstdio>
 #include <cstring>
@@ -53,6 +56,15 @@ bool Save(const QImage& image, const QString& file, const char* format) {
     return true;
 }
 
+bool Write(const QByteArray& bytes, const QString& file) {
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "dovra-faces: cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    return true;
+}
+
 bool Readable(const QSvgRenderer& renderer, const QString& source) {
     if (!renderer.isValid()) {
         std::fprintf(stderr, "dovra-faces: cannot read %s\n", qPrintable(source));
@@ -72,7 +84,7 @@ bool Render(const QString& source, const QString& folder, bool bitmap) {
         std::fprintf(stderr, "dovra-faces: %s does not cover its whole picture\n", qPrintable(source));
         return false;
     }
-    return (bitmap ? Save(Stored(single), base + ".bmp", "BMP")
+    return (bitmap ? Write(dovra::FaceBitmapBytes(single), base + ".bmp")
                    : Save(Stored(single), base + ".png", "PNG")) &&
            Save(Stored(Draw(renderer, renderer.defaultSize() * 2)), base + "@2x.png", "PNG");
 }
@@ -116,12 +128,7 @@ bool WriteIco(const QString& source, const QString& file) {
     for (const QByteArray& picture : pictures) {
         out.append(picture);
     }
-    QFile ico(file);
-    if (!ico.open(QIODevice::WriteOnly) || ico.write(out) != out.size()) {
-        std::fprintf(stderr, "dovra-faces: cannot write %s\n", qPrintable(file));
-        return false;
-    }
-    return true;
+    return Write(out, file);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "windows/common/Face.h"
 
+#include "windows/common/FaceBitmap.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QResource>
 
 #include <future>
 #include <map>
@@ -32,12 +35,24 @@ QImage Read(const QString& file, const QByteArray& format) {
     return image;
 }
 
+// A window's face at one pixel per point, drawn from where it lies in the program.
+QImage ReadFace(const QString& file) {
+    QResource resource(file);
+    if (resource.compressionAlgorithm() == QResource::NoCompression) {
+        QImage picture = FaceBitmapPicture(resource.data(), resource.size());
+        if (!picture.isNull()) {
+            return picture;
+        }
+    }
+    return Read(file, "bmp");
+}
+
 // The build leaves a window's face at one pixel per point as a bitmap, other pictures as PNGs.
 Pictures ReadPictures(const QString& name, bool twice) {
     const QString base = QStringLiteral(":/faces/") + name;
     const QString bitmap = base + QStringLiteral(".bmp");
-    Pictures pictures{
-        QFile::exists(bitmap) ? Read(bitmap, "bmp") : Read(base + QStringLiteral(".png"), "png"), {}};
+    Pictures pictures{QFile::exists(bitmap) ? ReadFace(bitmap) : Read(base + QStringLiteral(".png"), "png"),
+                      {}};
     if (twice) {
         pictures.twice = Read(base + QStringLiteral("@2x.png"), "png");
     }
@@ -86,8 +101,11 @@ void Face::paintEvent(QPaintEvent*) {
 }
 
 FaceReadAhead::FaceReadAhead(const QString& name) : name_(name) {
+    if (!ScreenNeedsTwice()) {
+        return; // a face at one pixel per point is drawn where it lies: nothing to decode
+    }
     try {
-        ReadingAhead().emplace(name, std::async(std::launch::async, ReadPictures, name, ScreenNeedsTwice()));
+        ReadingAhead().emplace(name, std::async(std::launch::async, ReadPictures, name, true));
     } catch (const std::system_error&) {
         // No thread to be had: the window reads its picture itself, as it would without this.
     }

@@ -24,10 +24,11 @@ private:
     QIcon picture_;
 };
 
-// Decodes a window's picture on another thread from its making, so the window that shows it first finds
-// it ready rather than decoding it while the merchant waits for the program to start. A Face made for
-// the same picture meanwhile takes it from here. Made after the application object and ended before it,
-// on the main thread; its end waits for the thread.
+// On a screen of more than one pixel per point, decodes a window's larger picture on another thread from
+// its making, so the window that shows it first finds it ready rather than decoding it while the
+// merchant waits for the program to start; at one the face needs no decoding, and it does nothing. A
+// Face made for the same picture meanwhile takes it from here. Made after the application object and ended
+// before it, on the main thread; its end waits for the thread.
 class FaceReadAhead {
 public:
     explicit FaceReadAhead(const QString& name);
